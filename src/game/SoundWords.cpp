@@ -1,0 +1,40 @@
+#include "game/SoundWords.h"
+
+namespace wirbelix {
+
+std::atomic<int> g_spinState{Idle};
+std::atomic<int> g_mixMode{MixSilent};
+std::atomic<std::uint32_t> g_mixPos{0};
+TickSchedule g_tickSchedule;
+SoundClip g_soundClips[kSoundClipCount];
+OverlaySlot g_overlays[kOverlaySlotCount];
+
+void AddOverlay(const std::int16_t* samples, std::uint32_t count) {
+    if (samples == nullptr || count == 0 || count > 0x40000000u) return;
+    for (OverlaySlot& slot : g_overlays) {
+        if (slot.remaining.load(std::memory_order_acquire) == 0) {
+            slot.next.store(samples, std::memory_order_relaxed);
+            slot.remaining.store(count, std::memory_order_release);
+            return;
+        }
+    }
+}
+
+void ResetSoundWords() {
+    g_spinState.store(Idle);
+    g_mixMode.store(MixSilent);
+    g_mixPos.store(0);
+    g_tickSchedule.count.store(0);
+    for (TickEntry& e : g_tickSchedule.entries) {
+        e.startSample.store(0);
+        e.step.store(0);
+        e.endSample.store(0);
+    }
+    for (SoundClip& c : g_soundClips) c = SoundClip{};
+    for (OverlaySlot& s : g_overlays) {
+        s.remaining.store(0);
+        s.next.store(nullptr);
+    }
+}
+
+}  // namespace wirbelix

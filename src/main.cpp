@@ -1,0 +1,18 @@
+// The wirbelix program: console commands run without a window; otherwise the game starts.
+#include <QApplication>
+#include <QMainWindow>
+
+#include "shell/ConsoleCommands.h"
+
+int main(int argc, char** argv) {
+    if (auto code = wirbelix::RunConsoleCommand(argc, argv)) return *code;
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Wirbelix");
+    QApplication::setOrganizationName("Kivo");
+    QMainWindow window;
+    window.setWindowTitle("Wirbelix");
+    window.resize(1024, 768);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,52 @@
+// The core's only way to reach the window system. The Qt application implements it; tests
+// implement it with a recorder. The core holds a pointer to the one installed instance.
+//
+// Thread contract: PostCommand may be called from any thread and must only queue the command
+// for the window thread. Every other member is called on the window thread only.
+#pragma once
+
+#include <string>
+
+namespace wirbelix {
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool IsEmpty() const { return right <= left || bottom <= top; }
+    int Width() const { return right - left; }
+    int Height() const { return bottom - top; }
+};
+
+struct Point {
+    int x = 0, y = 0;
+};
+
+// Message box styles the program uses.
+enum class MessageKind { Error, Warning, Information };
+
+class WindowSystem {
+public:
+    virtual ~WindowSystem() = default;
+
+    // Queues command (a menu/toolbar command number) for the view on the window thread, as a
+    // posted WM_COMMAND would. Thread safe, non-blocking.
+    virtual void PostCommand(int command) = 0;
+
+    // Shows a modal message box with the given German text and title ("Fehler", "Warnung").
+    virtual void ShowMessage(const std::string& text, const std::string& title,
+                             MessageKind kind) = 0;
+
+    // The mouse cursor in screen coordinates.
+    virtual Point CursorPos() = 0;
+    virtual void SetCursorPos(Point p) = 0;
+
+    // Marks a rectangle of the picture window for repainting, or repaints it at once.
+    virtual void InvalidatePicture(const Rect& r) = 0;
+    virtual void RedrawPicture(const Rect& r) = 0;
+};
+
+// The installed window system, or null (headless runs, most tests). Set once on the window
+// thread before any worker thread starts.
+WindowSystem* CurrentWindowSystem();
+void SetWindowSystem(WindowSystem* ws);
+
+}  // namespace wirbelix

@@ -1,0 +1,39 @@
+#include "shell/ConsoleCommands.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace wirbelix {
+
+namespace {
+
+struct ConsoleCommand {
+    const char* option;
+    const char* usage;
+    int (*run)(int argc, char** argv);  // argv[0] is the option itself
+};
+
+int PrintUsage(int, char**);
+
+// One row per console command; the handler of each lives with its subsystem.
+const ConsoleCommand kCommands[] = {
+    {"--help", "--help                 this list", PrintUsage},
+};
+
+int PrintUsage(int, char**) {
+    std::printf("Wirbelix, ein elektronischer Würfel für zwei Spieler.\n\n"
+                "wirbelix [-z]            start the game (-z: full screen)\n");
+    for (const ConsoleCommand& c : kCommands) std::printf("wirbelix %s\n", c.usage);
+    return 0;
+}
+
+}  // namespace
+
+std::optional<int> RunConsoleCommand(int argc, char** argv) {
+    if (argc < 2) return std::nullopt;
+    for (const ConsoleCommand& c : kCommands)
+        if (std::strcmp(argv[1], c.option) == 0) return c.run(argc - 1, argv + 1);
+    return std::nullopt;
+}
+
+}  // namespace wirbelix
