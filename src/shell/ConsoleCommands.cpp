@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/SettingsListing.h"
+
 namespace wirbelix {
 
 namespace {
@@ -18,6 +20,7 @@ int PrintUsage(int, char**);
 // One row per console command; the handler of each lives with its subsystem.
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
+    {"--settings", "--settings             print every stored setting", RunSettingsCommand},
 };
 
 int PrintUsage(int, char**) {
