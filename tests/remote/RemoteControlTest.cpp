@@ -107,6 +107,22 @@ TEST_F(RemoteControlThread, HalfLineFromTheOldPortIsCompletedByTheNewOne) {
     EXPECT_EQ(offset.load(), static_cast<int>(now - 0x1A2B3));
 }
 
+TEST_F(RemoteControlThread, SimulatorScriptReachesGameAndWindowThroughAPseudoTerminal) {
+    const std::string link = dir() + "/remote-box";
+    SetPortDevice(0, link);  // missing until the simulator makes it: the thread retries
+    const std::uint32_t now = 0x60000000;
+    clock.Set(now);
+    Start();
+    ASSERT_EQ(RunSimulator({"--link", link, "--script"},
+                           "# sync, press, hold 1597 ms, release, then a command\n"
+                           "0 0S\n0 0D\n1597 0U\n20 raw \\xff\\xfeZZ\n100 5U\n"),
+              0);
+    ASSERT_TRUE(WaitUntil([&] { return windows.Commands().size() == 1; }));
+    EXPECT_EQ(Events(), (std::vector<std::string>{Event("down", 0, now), Event("up", 0, now + 1597)}));
+    EXPECT_EQ(windows.Commands(), std::vector<int>{33034});
+    EXPECT_EQ(RunSimulator({"--bogus"}, ""), 2);
+}
+
 TEST_F(RemoteControlThread, StopEndsTheThreadPromptlyWhileThePortIsMissingOrIdle) {
     SetPortDevice(0, dir() + "/no-such-device");
     Start();

@@ -4,7 +4,11 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <mutex>
@@ -63,6 +67,40 @@ inline int UnreadBytes(const PtyBox& box) {
     int n = 0;
     ioctl(box.Slave(), TIOCINQ, &n);
     return n;
+}
+
+// Runs the remote-box simulator with args, feeding script to its standard input, and waits
+// for it to end (killing it after limitMs). Returns its exit status, or -1.
+inline int RunSimulator(std::vector<std::string> args, const std::string& script, int limitMs = 20000) {
+    const std::string program = std::string(WIRBELIX_BINARY_DIR) + "/wirbelix-remote";
+    args.insert(args.begin(), program);
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[0], STDIN_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[1]);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), ::environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[0]);
+    if (rc != 0) {
+        close(pipeFds[1]);
+        return -1;
+    }
+    const bool written = write(pipeFds[1], script.data(), script.size()) == static_cast<ssize_t>(script.size());
+    close(pipeFds[1]);
+    int status = 0;
+    const bool ended = WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, limitMs);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        return -1;
+    }
+    return written && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class RemoteThreadFixture : public SettingsFixture {

@@ -164,6 +164,40 @@ TEST(SerialPort, ReadTimedCollectsBytesUntilCountOrLimitAndReadUntilStopsAtTheEn
     EXPECT_EQ(std::string(buf, 11), "0U0001A8F0\r");
 }
 
+TEST(SerialPort, WritesThatCannotLeaveEndAtTheirTimeLimits) {
+    PtyBox box;  // nobody reads the box's end, so the device's output queue fills up
+    ASSERT_TRUE(box.Ok());
+    // At 4 Mbaud a byte takes 2/1024 ms: 100 000 bytes may take 195 ms + 1 s before the write
+    // counts as failed, long before the driver's limit of 1 ms per byte.
+    SlotGuard slot{OpenBox(box, 4000000)};
+    ASSERT_GE(slot.slot, 0);
+    ASSERT_EQ(SerialByteTime(slot.slot), 2);
+    std::vector<char> lots(100000, 'x');
+    auto start = Clock::now();
+    EXPECT_EQ(SerialWrite(slot.slot, lots.data(), static_cast<int>(lots.size())), -1);
+    EXPECT_GE(ElapsedMs(start), 1000);
+    EXPECT_LT(ElapsedMs(start), 10000);
+    // Ten more bytes: the driver's limit (1 ms per byte + 2 ms) ends the write with what went.
+    start = Clock::now();
+    EXPECT_EQ(SerialWrite(slot.slot, lots.data(), 10), 0);
+    EXPECT_LT(ElapsedMs(start), 1000);
+
+    // At 9600 baud 96 bytes take 99 ms on the wire; the wait for them is cut at its limit.
+    PtyBox slow;
+    ASSERT_TRUE(slow.Ok());
+    SlotGuard slot9600{OpenBox(slow)};
+    ASSERT_EQ(SerialWrite(slot9600.slot, lots.data(), 96), 96);
+    start = Clock::now();
+    EXPECT_EQ(SerialWaitWriteDone(slot9600.slot, 20), 1);
+    EXPECT_GE(ElapsedMs(start), 15);
+    EXPECT_EQ(SerialWaitWriteDone(slot9600.slot, 1000), 1);
+    EXPECT_GE(ElapsedMs(start), 90);
+    EXPECT_LT(ElapsedMs(start), 1000);
+    start = Clock::now();
+    EXPECT_EQ(SerialWaitWriteDone(slot9600.slot, 1000), 1) << "nothing left on its way";
+    EXPECT_LT(ElapsedMs(start), 50);
+}
+
 TEST(SerialPort, SlotsAreHandedOutInTurnAndTheArgumentCheckLeavesTheCounterAlone) {
     PtyBox box;
     ASSERT_TRUE(box.Ok());
