@@ -77,6 +77,10 @@ void CWirbelixView::OnStart() {
     m_PressStart = now - back;
     g_spinState.store(Charging1, std::memory_order_release);
     StartSpinLocked(0, now, true, nullptr);
+    // The bars of a Start are hidden or frozen and drain by themselves. Once they are empty
+    // and follow the game again, player 0's bar must not reappear from the height it had when
+    // the command came (which would happen if the spin kept it as its release height).
+    m_ReleaseBar = 0;
 }
 
 void CWirbelixView::OnStopPointer() {
