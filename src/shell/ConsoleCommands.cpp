@@ -1,5 +1,7 @@
 #include "shell/ConsoleCommands.h"
 
+#include "game/SpinSimulator.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,9 @@ int PrintUsage(int, char**);
 // One row per console command; the handler of each lives with its subsystem.
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
+    {"--simulate", "--simulate N [--sections S] [--turns T] [--press MS | --sweep] [--seed X]"
+                   "\n         spin N times without a window and test the landings for fairness",
+     RunSimulateCommand},
 };
 
 int PrintUsage(int, char**) {
