@@ -73,12 +73,13 @@ void CWirbelixView::StartSpinLocked(int player, std::uint32_t time, bool fromSta
 
     // Whole sections to travel, less the offset, so the rotor rests on a landing position.
     // With no section to travel and the rotor already past its nearest landing position the
-    // travel would be negative (a backward spin with no defined duration); such a spin goes on
-    // to the next landing position instead, which is less than one section ahead.
+    // travel would be negative (a backward spin with no defined duration). Such a spin makes
+    // one whole turn instead and rests on the same landing position: going on to the next
+    // section would favour it and make the landing of short presses measurably unfair.
     double k = std::floor(v + 0.5);
     double turns = k / sections - offset;
     if (turns < 0.0) {
-        k += 1.0;
+        k += sections;
         turns = k / sections - offset;
     }
     m_Turns = turns;

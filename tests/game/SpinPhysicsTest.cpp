@@ -95,8 +95,10 @@ TEST_F(SpinPhysics, TravelIsWholeSectionsFromTheNearestLandingPosition) {
         {"7 sections, two", 7, 0, 0, 9362, 5.0, 2 / 7.0, 2, 103, 5.0},
         {"7 sections, three", 7, 0, 0, 14043, 5.0, 3 / 7.0, 3, 154, 5.0},
         {"7 sections from 103", 7, 103, 0, 4681, 5.0, 1 / 7.0 - 1 / 360.0, 1, 153, 5.0},
-        {"travel below 0 goes one section on", 6, 20, 0, 0, 5.0, 40 / 360.0, 1, 60, 5.0},
-        {"negative press counts as none", 6, 20, -300, 0, 5.0, 40 / 360.0, 1, 60, 5.0},
+        // Travel below 0 becomes a whole turn to the same landing position.
+        {"travel below 0", 6, 20, 0, 0, 5.0, 1.0 - 20 / 360.0, 6, 0, 5.0},
+        {"travel below 0, 7 sections", 7, 103, 0, 0, 5.0, 1.0 - 1 / 360.0, 7, 102, 5.0},
+        {"negative press counts as none", 6, 20, -300, 0, 5.0, 1.0 - 20 / 360.0, 6, 0, 5.0},
         {"press 3000 as 2000", 6, 0, 3000, 0, 5.0, 5.0, 30, 0, 5.0},
         {"turn count 1.5", 6, 0, 2000, 0, 1.5, 5.0, 30, 0, 5.0},
         {"turn count 25", 6, 0, 2000, 0, 25.0, 5.0, 30, 0, 5.0},
