@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/SpinSimulator.h"
 #include "shell/SettingsListing.h"
 
 namespace wirbelix {
@@ -21,6 +22,9 @@ int PrintUsage(int, char**);
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
     {"--settings", "--settings             print every stored setting", RunSettingsCommand},
+    {"--simulate", "--simulate N [--sections S] [--turns T] [--press MS | --sweep] [--seed X]"
+                   "\n         spin N times without a window and test the landings for fairness",
+     RunSimulateCommand},
 };
 
 int PrintUsage(int, char**) {
