@@ -69,7 +69,12 @@ class Box {
 public:
     Box(int master, std::uint32_t clockStart) : master_(master), clockStart_(clockStart), start_(NowMs()) {}
 
-    std::uint32_t Clock() const { return clockStart_ + static_cast<std::uint32_t>(NowMs() - start_); }
+    std::uint32_t Clock() const { return ClockAt(NowMs()); }
+
+    // The box's clock at a moment of the steady clock (ms).
+    std::uint32_t ClockAt(std::int64_t ms) const {
+        return clockStart_ + static_cast<std::uint32_t>(ms - start_);
+    }
 
     bool SendLine(int button, char event, std::uint32_t time) {
         char line[16];
@@ -195,8 +200,8 @@ int RunInteractive(Box& box) {
     std::int64_t last[8] = {};
     bool wasConnected = box.Connected();
 
-    auto send = [&](int button, char event) {
-        const std::uint32_t t = box.Clock();
+    auto send = [&](int button, char event, std::int64_t when) {
+        const std::uint32_t t = box.ClockAt(when);
         box.SendLine(button, event, t);
         std::printf("%X%c%08X\n", button, event, t);
         std::fflush(stdout);
@@ -209,7 +214,7 @@ int RunInteractive(Box& box) {
         const std::int64_t now = NowMs();
         for (int b = 0; b < 8; ++b) {
             if (state[b] == State::Held && now - last[b] > kLetGoMs) {
-                send(b, 'U');
+                send(b, 'U', last[b]);  // the key was still down at its last repeat
                 state[b] = State::Up;
             } else if (state[b] == State::Releasing && now - last[b] > kLetGoMs) {
                 state[b] = State::Up;
@@ -232,21 +237,21 @@ int RunInteractive(Box& box) {
         }
         if (c == 'q' || c == 4) break;
         if (c == 's') {
-            send(0, 'S');
+            send(0, 'S', now);
             continue;
         }
         if (c < '0' || c > '7') continue;
         const int b = c - '0';
         switch (state[b]) {
             case State::Up:
-                send(b, 'D');
+                send(b, 'D', now);
                 state[b] = State::Pressed;
                 break;
             case State::Pressed:
                 if (now - last[b] <= kRepeatMs) {
                     state[b] = State::Held;
                 } else {
-                    send(b, 'U');
+                    send(b, 'U', now);
                     state[b] = State::Releasing;
                 }
                 break;
@@ -257,7 +262,7 @@ int RunInteractive(Box& box) {
         last[b] = now;
     }
     for (int b = 0; b < 8; ++b)
-        if (state[b] == State::Pressed || state[b] == State::Held) send(b, 'U');
+        if (state[b] == State::Pressed || state[b] == State::Held) send(b, 'U', NowMs());
     tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     return code;
 }
