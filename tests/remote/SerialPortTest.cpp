@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <termios.h>
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -248,6 +249,42 @@ TEST(SerialPort, NinthOpenFailsUntilASlotIsClosedAndADeviceIsNotShared) {
     EXPECT_EQ(SerialClose(held), 0);
     EXPECT_EQ(SerialOpenDevice("/nonexistent/tty", 9600, 0, 0, 8, 0), -1);
     EXPECT_EQ(SerialOpenDevice("/dev/null", 9600, 0, 0, 8, 0), -1) << "not a terminal";
+}
+
+TEST(SerialPort, TwoOpensRacingForTheLastFreeSlotsGetDifferentOnes) {
+    std::vector<std::unique_ptr<PtyBox>> boxes;
+    for (int k = 0; k < kSerialSlotCount; ++k) {
+        boxes.push_back(std::make_unique<PtyBox>());
+        ASSERT_TRUE(boxes.back()->Ok());
+    }
+    for (int round = 0; round < 50; ++round) {
+        // All eight in use, then the two behind the next start position freed: the next two
+        // searches start at slots s (in use) and s + 1, and both find s + 1 free first.
+        std::vector<int> held;
+        for (int k = 0; k < kSerialSlotCount; ++k) held.push_back(OpenBox(*boxes[k]));
+        ASSERT_EQ(SerialClose(held[1]), 0);
+        ASSERT_EQ(SerialClose(held[2]), 0);
+        held.erase(held.begin() + 1, held.begin() + 3);
+        std::atomic<int> ready{0};
+        int racing[2] = {-1, -1};
+        std::vector<std::thread> threads;
+        for (int k = 0; k < 2; ++k) {
+            threads.emplace_back([&, k] {
+                ready.fetch_add(1);
+                while (ready.load() < 2) {
+                }
+                racing[k] = OpenBox(*boxes[1 + k]);
+            });
+        }
+        for (std::thread& t : threads) t.join();
+        EXPECT_GE(racing[0], 0);
+        EXPECT_GE(racing[1], 0);
+        EXPECT_NE(racing[0], racing[1]) << "one slot handed out twice";
+        for (int slot : held) EXPECT_EQ(SerialClose(slot), 0);
+        for (int slot : racing)
+            if (slot >= 0) SerialClose(slot);
+        if (HasFailure()) break;
+    }
 }
 
 TEST(SerialPort, InvalidSlotsAnswerWithTheirErrorValues) {
