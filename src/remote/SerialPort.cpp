@@ -166,8 +166,10 @@ int OpenInSlot(const std::string& device, std::uint32_t baud, int parity, int st
         s.state.store(kFree, std::memory_order_release);
         return -1;
     }
-    // No sharing: a second open of the same device, from this or another program that
-    // locks serial devices the same way, fails while this one holds it.
+    // No sharing: a second open of the same device fails while this one holds it, from this
+    // or another program that locks serial devices the same way (flock), and any open by a
+    // program without special rights (exclusive mode; the kernel lets root through).
+    ioctl(fd, TIOCEXCL);
     if (flock(fd, LOCK_EX | LOCK_NB) != 0 ||
         !ApplyLineSettings(fd, baud, parity, stopBits, dataBits, flags)) {
         close(fd);

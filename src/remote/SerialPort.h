@@ -9,8 +9,9 @@
 //   the argument check, picks the slot where the search for a free one begins. The slot is
 //   reserved while the search lock is held, so opens on different threads never share one.
 // - A port is opened non-blocking, without becoming the controlling terminal, and locked
-//   against a second open (flock). Reads return at once with whatever has arrived, possibly
-//   nothing; waiting for data is SerialWaitForData with its own time limit (poll).
+//   against a second open (flock, and the terminal's exclusive mode). Reads return at once
+//   with whatever has arrived, possibly nothing; waiting for data is SerialWaitForData with
+//   its own time limit (poll).
 // - Every slot knows its byte time: the transfer time of one character in 1/1024 ms,
 //   character bits x 1 024 000 / baud, where character bits = start bit + 7 or 8 data bits +
 //   stop bit (+1 for two stop bits, +1 for a parity bit). 10 bits at 9600 baud give 1066.
@@ -35,6 +36,8 @@
 //   Linux limits: RTS handshake is the kernel's RTS/CTS flow control, which also holds back
 //   output while CTS is off. Linux has no DTR/DSR handshake: with kSerialDtrHandshake DTR is
 //   simply kept on. Opening a tty raises DTR and RTS for a moment before they are set as asked.
+//   There are no line errors to clear: with a parity check a byte received with a parity
+//   error is read as a zero byte.
 //
 // Thread contract: SerialOpen may be called from any thread. A slot is used by one thread at
 // a time (its owner); the slot state is not locked beyond that.
