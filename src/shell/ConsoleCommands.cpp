@@ -1,5 +1,7 @@
 #include "shell/ConsoleCommands.h"
 
+#include "platform/ExportResources.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,8 @@ int PrintUsage(int, char**);
 // One row per console command; the handler of each lives with its subsystem.
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
+    {"--export-resources", "--export-resources DIR  write the built-in pictures and sounds to DIR",
+     ExportResourcesCommand},
 };
 
 int PrintUsage(int, char**) {
