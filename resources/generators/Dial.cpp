@@ -26,7 +26,7 @@ constexpr double kRimMetalOuter = 503.0;
 constexpr double kRimMetalInner = 482.0;
 constexpr double kFaceOuter = 481.0;        // outer edge of the coloured sections
 constexpr double kBandInner = 380.0;        // the die band lies between this and kFaceOuter
-constexpr double kHubOuter = 80.0;
+constexpr double kHubOuter = 64.0;
 constexpr double kDieRadius = 431.0;        // distance of the die centres from the pivot
 constexpr double kDieHalf = 40.0;
 constexpr double kPipRadius = 7.6;
@@ -131,6 +131,22 @@ Colour Pixel(double x, double y) {
         }
     }
 
+    // Gold studs on the rim at every section boundary.
+    for (int k = 0; k < 6; ++k) {
+        double a = k * kPi / 3;
+        double sx = kCx + std::sin(a) * (kRimMetalInner + kRimMetalOuter) / 2;
+        double sy = kCy - std::cos(a) * (kRimMetalInner + kRimMetalOuter) / 2;
+        double d = DistCircle(x, y, sx, sy, 7.5);
+        if (d > 1) continue;
+        c = Mix(c, Rgb(0x241805), Coverage(d));
+        double q = Clamp01(std::hypot(x - sx, y - sy) / 6.5);
+        double nx = (x - sx) / 6.5 * 0.8, ny = (y - sy) / 6.5 * 0.8;
+        double nz = std::sqrt(std::max(0.0, 1 - nx * nx - ny * ny));
+        double l = std::max(0.0, nx * kLx + ny * kLy + nz * kLz);
+        double spec = std::pow(std::max(0.0, 2 * l * nz - kLz), 30.0);
+        c = Mix(c, Gold(0.1 + 0.65 * l + 0.6 * spec - 0.1 * q), Coverage(d + 1.2));
+    }
+
     // The die face of this section with its shadow and pips.
     double mid = (section * 60.0 + 30.0) * kPi / 180.0;
     double vx = std::sin(mid), vy = -std::cos(mid);  // outwards
@@ -150,7 +166,7 @@ Colour Pixel(double x, double y) {
             // Ivory, brighter towards the upper left, with a darker bevelled edge.
             double lit = Clamp01(0.5 - ((x - px) * 0.6 + (y - py) * 0.8) / (4 * kDieHalf));
             Colour face = Mix(Rgb(0xE8E3D8), Rgb(0xFFFFFC), lit);
-            face = Mix(face, Rgb(0xC4BCAC), 1 - SmoothStep(-5, -0.5, d));
+            face = Mix(face, Rgb(0xC4BCAC), SmoothStep(-6, -0.5, d));
             c = Mix(c, face, cov);
             for (auto [pu, pv] : kPips[section]) {
                 double pd = std::hypot(lu - pu * kPipOffset, lv - pv * kPipOffset) - kPipRadius;

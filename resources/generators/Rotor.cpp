@@ -77,10 +77,14 @@ int main(int argc, char** argv) {
     body.Fill(bodyDist, [](double, double) { return Rgb(0x15181D); });
     body.Fill([&](double x, double y) { return bodyDist(x, y) + 1.3; },
               [](double x, double y) {
-                  // Facet normals of a ridge along the pointer: tilted left or right.
-                  double side = Clamp01(0.5 + (x - kPx));
-                  double left = Light(-0.55, -0.05, 0.83, 18, 0.55);
-                  double right = Light(0.55, -0.05, 0.83, 18, 0.55);
+                  // Two facets either side of a ridge along the pointer, each slightly
+                  // curved, so that the light runs across it in a soft band.
+                  double across = x - kPx;
+                  double side = Clamp01(0.5 + across);
+                  double tilt = 0.30 + 0.45 * Clamp01(std::fabs(across) / 16.0);
+                  double nzl = std::sqrt(1 - tilt * tilt);
+                  double left = Light(-tilt, -0.05, nzl, 18, 0.55);
+                  double right = Light(tilt, -0.05, nzl, 18, 0.55);
                   double t = left + (right - left) * side;
                   // A little darker towards the tip, which the eye follows.
                   t *= 0.92 + 0.08 * Clamp01((y - kTipY) / (kPy - kTipY));
