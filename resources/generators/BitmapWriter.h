@@ -494,22 +494,29 @@ inline Quantised Quantise(const std::vector<std::uint32_t>& pixels, int width, i
     std::vector<std::array<double, 3>> err(2 * (static_cast<std::size_t>(width) + 2), {0, 0, 0});
     auto cur = [&](int x) -> std::array<double, 3>& { return err[static_cast<std::size_t>(x) + 1]; };
     auto nxt = [&](int x) -> std::array<double, 3>& { return err[width + 2 + static_cast<std::size_t>(x) + 1]; };
+    std::vector<std::int16_t> nearest(1u << 24, -1);
     for (int y = 0; y < height; ++y) {
         bool ltr = y % 2 == 0;
         for (int i = 0; i < width; ++i) {
             int x = ltr ? i : width - 1 - i, dir = ltr ? 1 : -1;
             std::uint32_t rgb = pixels[static_cast<std::size_t>(y) * width + x];
             std::array<double, 3> want;
-            for (int k = 0; k < 3; ++k) want[k] = std::clamp(ch(rgb, k) + cur(x)[k], 0.0, 255.0);
-            int best = 0;
-            double bd = 1e300;
-            for (std::size_t j = 0; j < q.palette.size(); ++j) {
-                double d = 0;
-                for (int k = 0; k < 3; ++k) {
-                    double e = ch(q.palette[j], k) - want[k];
-                    d += kw[k] * e * e;
+            for (int k = 0; k < 3; ++k) want[k] = std::round(std::clamp(ch(rgb, k) + cur(x)[k], 0.0, 255.0));
+            // The nearest palette colour of each wanted colour is looked up once.
+            std::uint32_t key = (static_cast<std::uint32_t>(want[0]) << 16) |
+                                (static_cast<std::uint32_t>(want[1]) << 8) | static_cast<std::uint32_t>(want[2]);
+            int best = nearest[key];
+            if (best < 0) {
+                double bd = 1e300;
+                for (std::size_t j = 0; j < q.palette.size(); ++j) {
+                    double d = 0;
+                    for (int k = 0; k < 3; ++k) {
+                        double e = ch(q.palette[j], k) - want[k];
+                        d += kw[k] * e * e;
+                    }
+                    if (d < bd) bd = d, best = static_cast<int>(j);
                 }
-                if (d < bd) bd = d, best = static_cast<int>(j);
+                nearest[key] = static_cast<std::int16_t>(best);
             }
             q.indices[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(best);
             for (int k = 0; k < 3; ++k) {
