@@ -259,9 +259,11 @@ inline void PutInfoHeader(Bytes& b, int w, int h, int bits, int compression, std
     Put32(b, 0);
 }
 
-// A 32-bit bitmap with straight alpha in the fourth byte, from a canvas. Fully transparent
-// pixels are stored as 0 in all four bytes.
-inline Bytes Dib32(const Canvas& c) {
+// A 32-bit bitmap with straight alpha in the fourth byte, from a canvas. Pixels whose alpha is
+// below minAlpha (of 255) become fully transparent, so that a faint fringe cannot turn into a
+// visible edge where the picture is copied rather than blended; fully transparent pixels are
+// stored as 0 in all four bytes.
+inline Bytes Dib32(const Canvas& c, int minAlpha = 1) {
     Bytes b;
     int w = c.Width(), h = c.Height();
     PutInfoHeader(b, w, h, 32, 0, static_cast<std::uint32_t>(w) * h * 4, 0);
@@ -269,7 +271,7 @@ inline Bytes Dib32(const Canvas& c) {
         for (int x = 0; x < w; ++x) {
             Colour p = c.At(x, y);
             std::uint8_t a = To8(p.a);
-            if (a == 0) {
+            if (a < minAlpha) {
                 Put32(b, 0);
                 continue;
             }

@@ -1,7 +1,12 @@
 // The star pictures of the players' columns: a bevelled gold five-pointed star in three sizes,
 // 100 x 95, 75 x 71 and 50 x 47 pixels, 32 bits with alpha (bitmap-149.dib, bitmap-150.dib,
 // bitmap-151.dib). Each star is drawn as ten facets that rise to its centre, lit from the upper
-// left, with a dark outline and a soft shadow that keeps it readable over the bright bars.
+// left, with a dark outline and a narrow dark rim that keeps it readable over the bright bars.
+//
+// The stars are drawn over the bars, whose pixels carry no alpha, so the blend takes every pixel
+// whose alpha is not 0 as it is. Only the outermost, anti-aliased pixels are partly transparent,
+// and they hold the dark colour of the rim, so that the star looks right whether those pixels are
+// blended or copied.
 #include "BitmapWriter.h"
 
 #include <cmath>
@@ -60,20 +65,18 @@ struct Star {
 };
 
 Bytes MakeStar(int w, int h) {
-    // The largest star that fits with a margin for the outline and the shadow.
+    // The largest star that fits with a margin for the rim.
     double margin = std::max(1.5, w * 0.03);
     double r = std::min((w - 2 * margin) / (2 * std::sin(2 * kPi / 5)),
                         (h - 2 * margin) / (1 + std::cos(kPi / 5)));
     double top = (h - r * (1 + std::cos(kPi / 5))) / 2;
     Star star(w / 2.0, top + r, r);
-    double outline = std::max(0.8, w / 70.0);  // width of the dark edge, pixels
+    double outline = std::max(0.8, w / 70.0);  // width of the dark gold edge, pixels
+    double rim = std::max(1.0, w / 60.0);        // width of the dark rim outside it
 
     Canvas picture(w, h);
-    Canvas shadow(w, h);
-    shadow.Fill([&](double x, double y) { return DistPolygon(x - w / 120.0, y - w / 80.0, star.outline); },
-                [](double, double) { return Rgb(0x000000, 0.6); });
-    shadow.Blur(std::max(1, w / 50));
-    picture.Over(shadow);
+    picture.Fill([&](double x, double y) { return DistPolygon(x, y, star.outline) - rim; },
+                 [](double, double) { return Rgb(0x140C00, 0.9); });
 
     Canvas body(w, h);
     body.Supersample(6, [&](double x, double y) {
@@ -83,7 +86,7 @@ Bytes MakeStar(int w, int h) {
         return Gold(star.Shade(x, y));
     });
     picture.Over(body);
-    return Dib32(picture);
+    return Dib32(picture, 6);
 }
 
 }  // namespace
