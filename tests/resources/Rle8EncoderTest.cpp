@@ -36,8 +36,11 @@ TEST(Rle8Encoder, LongRunsLiteralStretchesOfEveryParityAndRowEnds) {
             int kind = static_cast<int>(random.Next() % 4);
             int n = 1 + static_cast<int>(random.Next() % (kind == 0 ? 600 : kind == 1 ? 300 : 6));
             std::uint8_t v = static_cast<std::uint8_t>(random.Next());
-            for (int i = 0; i < n && x < width; ++i, ++x)
-                indices.push_back(kind == 0 ? v : static_cast<std::uint8_t>(v + i * (kind == 3 ? 0 : 1) + (kind == 3 ? i / 2 : 0)));
+            // kind 0: a run; 1 and 2: a stretch of different pixels; 3: pairs of equal pixels.
+            for (int i = 0; i < n && x < width; ++i, ++x) {
+                int step = kind == 0 ? 0 : kind == 3 ? i / 2 : i;
+                indices.push_back(static_cast<std::uint8_t>(v + step));
+            }
         }
     }
     EXPECT_EQ(RoundTrip(width, indices), indices);
