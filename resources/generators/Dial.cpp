@@ -67,11 +67,12 @@ double RingLight(double t, double ux, double uy) {
     double nr = 2 * t - 1;
     double nz = std::sqrt(std::max(0.0, 1 - nr * nr));
     double nx = nr * ux, ny = nr * uy;
-    double lambert = std::max(0.0, nx * kLx + ny * kLy + nz * kLz);
-    // Mirror direction for a highlight towards the viewer.
-    double hz = nz * 2 * (nx * kLx + ny * kLy + nz * kLz) * nz - kLz;
+    double l = nx * kLx + ny * kLy + nz * kLz;
+    double lambert = std::max(0.0, l);
+    // The z of the light mirrored at the surface: a highlight where it points at the viewer.
+    double hz = 2 * l * nz - kLz;
     double spec = std::pow(std::max(0.0, hz), 24.0);
-    return 0.08 + 0.62 * lambert + 0.5 * spec;
+    return 0.24 + 0.52 * lambert + 0.45 * spec;
 }
 
 Colour Pixel(double x, double y) {
@@ -101,15 +102,10 @@ Colour Pixel(double x, double y) {
                              : 0.90 + 0.16 * SmoothStep(kHubOuter, kBandInner - 40, r) -
                                    0.10 * SmoothStep(kBandInner - 60, kBandInner, r);
         Colour s = Scale(base, light * radial);
-        // The band edge: the section colour steps down in a one-pixel ramp.
-        if (std::fabs(r - kBandInner) < 1) {
-            Colour inner = Scale(base, light * (0.90 + 0.16 - 0.10));
-            Colour outer = Scale(base, light * 0.74);
-            s = Mix(inner, outer, Coverage(kBandInner - r));
-        }
         c = Mix(c, s, faceCov);
     }
-    // Thin gold rings at the inner edge of the die band and inside the rim.
+    // A thin gold ring at the inner edge of the die band (it also covers the step in shade there)
+    // and a dark line inside the rim.
     c = Mix(c, Gold(0.62 - 0.22 * (ux * kLx + uy * kLy)), Coverage(std::fabs(r - kBandInner) - 1.6));
     c = Mix(c, Rgb(0x241805), Coverage(std::fabs(r - kFaceOuter - 0.5) - 1.2));
 
