@@ -134,7 +134,9 @@ bool DecodeDib(ResourceBytes dib, DecodedPicture& out, int iconRows) {
     unsigned bits = Le16(dib, 14);
     std::uint32_t compression = Le32(dib, 16);
     if (iconRows > 0) h = iconRows;
-    if (w <= 0 || h <= 0 || w > 32768 || h > 32768) return false;
+    // The built-in pictures are at most 1024 pixels; the limit keeps a damaged header from
+    // asking for gigabytes.
+    if (w <= 0 || h <= 0 || w > kMaxDibSide || h > kMaxDibSide) return false;
     bool indexed = bits == 1 || bits == 4 || bits == 8;
     if (!indexed && bits != 24 && bits != 32) return false;
     if (compression != 0 && !(compression == 1 && bits == 8 && iconRows == 0)) return false;
@@ -142,6 +144,9 @@ bool DecodeDib(ResourceBytes dib, DecodedPicture& out, int iconRows) {
     if (headerSize > dib.size() || paletteBytes > dib.size() - paletteAt) return false;
     ResourceBytes pixels = dib.subspan(paletteAt + paletteBytes);
     std::size_t colours = paletteBytes / 4;
+
+    std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
+    if (compression == 0 && stride * h > pixels.size()) return false;
 
     out.width = w, out.height = h;
     out.rgba.assign(static_cast<std::size_t>(w) * h * 4, 255);
@@ -152,7 +157,6 @@ bool DecodeDib(ResourceBytes dib, DecodedPicture& out, int iconRows) {
         return true;
     };
 
-    std::size_t stride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
     if (compression == 1) {
         std::vector<std::uint8_t> indices;
         if (!DecodeRle8(pixels, w, h, indices)) return false;
@@ -161,7 +165,6 @@ bool DecodeDib(ResourceBytes dib, DecodedPicture& out, int iconRows) {
                 if (!setIndex(x, y, indices[static_cast<std::size_t>(y) * w + x])) return false;
         return true;
     }
-    if (stride * h > pixels.size()) return false;
     bool anyAlpha = false;
     for (int row = 0; row < h; ++row) {
         int y = h - 1 - row;

@@ -26,6 +26,9 @@ struct DecodedPicture {
     std::vector<std::uint8_t> rgba;
 };
 
+// The largest width or height that DecodeDib accepts.
+constexpr int kMaxDibSide = 4096;
+
 // Decodes a device-independent bitmap without file header (40-byte information header):
 // 1, 4 or 8 bits uncompressed, 8 bits RLE8, 24 or 32 bits. A 32-bit bitmap keeps its fourth byte
 // as alpha, unless every pixel has alpha 0, which then means opaque; all other depths are

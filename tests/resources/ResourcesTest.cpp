@@ -306,7 +306,7 @@ TEST(ExportResources, FailsWithoutAFolderOrWhenItCannotBeMade) {
     EXPECT_NE(error.find("Ordner"), std::string::npos);
 }
 
-TEST(DecodeDib, RejectsRunsPastTheRowAndAMissingEndCode) {
+TEST(DecodeDib, RejectsRunsPastTheRowMissingEndCodesAndMissingPixels) {
     // A 4 x 2 RLE8 bitmap with a two-entry palette.
     auto make = [](std::vector<std::uint8_t> data) {
         std::vector<std::uint8_t> b(40, 0);
@@ -327,6 +327,13 @@ TEST(DecodeDib, RejectsRunsPastTheRowAndAMissingEndCode) {
     EXPECT_FALSE(DecodeDib(ResourceBytes(noEnd.data(), noEnd.size()), pic));
     std::vector<std::uint8_t> badIndex = make({4, 7, 0, 1});
     EXPECT_FALSE(DecodeDib(ResourceBytes(badIndex.data(), badIndex.size()), pic));
+
+    // An uncompressed header whose pixels are missing, and one that claims a huge picture.
+    std::vector<std::uint8_t> header(40, 0);
+    header[0] = 40, header[4] = 4, header[8] = 2, header[12] = 1, header[14] = 32;
+    EXPECT_FALSE(DecodeDib(ResourceBytes(header.data(), header.size()), pic));
+    header[6] = 1;  // 65540 pixels wide
+    EXPECT_FALSE(DecodeDib(ResourceBytes(header.data(), header.size()), pic));
 }
 
 }  // namespace
