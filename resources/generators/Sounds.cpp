@@ -81,21 +81,29 @@ std::vector<double> Chord(std::size_t count) {
     return s;
 }
 
-// The charging sound: a bright, chorused tone that rises from 110 Hz to 880 Hz over the
-// 2000 ms of a full charge, growing brighter and faster in its tremolo, then holds its top
-// note with a shimmer for the rest.
+// The charging sound: a bright, chorused tone that rises from 110 Hz over the whole clip,
+// slowly at first and faster towards the 2000 ms of a full charge (about 880 Hz there), growing
+// brighter and faster in its tremolo; past full charge it rises on gently with a vibrato.
 std::vector<double> Sweep(std::size_t count) {
     std::vector<double> s(count, 0.0);
-    const double full = 2.0, f0 = 110.0, f1 = 880.0;
+    const double full = 2.0, length = static_cast<double>(count) / kSampleRate;
+    const double f0 = 110.0, fFull = 880.0, shape = 1.35;
+    // The rise in octaves per second at full charge; after it the rate falls to 0 at the end.
+    const double rate = std::log2(fFull / f0) * shape / full;
     double phase[3] = {0, 0, 0};
     const double detune[3] = {1.0, 1.0041, 0.5};  // two voices a few cents apart and a sub-octave
     double tremoloPhase = 0;
     for (std::size_t i = 0; i < count; ++i) {
         double t = Seconds(i);
         double u = std::min(1.0, t / full);
-        // Rises slowly at first and faster towards full charge.
-        double f = f0 * std::pow(f1 / f0, std::pow(u, 1.35));
-        if (t > full) f *= 1.0 + 0.006 * std::sin(2 * kPi * 7.0 * (t - full));
+        double f;
+        if (t <= full) {
+            f = f0 * std::pow(fFull / f0, std::pow(t / full, shape));
+        } else {
+            double d = t - full;
+            f = fFull * std::exp2(rate * (d - d * d / (2 * (length - full))));
+            f *= 1.0 + 0.008 * SmoothStep(0, 0.05, d) * std::sin(2 * kPi * 7.0 * d);
+        }
         // Harmonic k has the amplitude k^-slope: dark (2.2) at first, nearly a sawtooth at the top.
         double slope = 2.2 - 1.3 * u;
         double v = 0;
