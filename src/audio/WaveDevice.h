@@ -6,7 +6,8 @@
 // Principle of operation: the device owns no queue. Once started it calls WaveDevicePull on its
 // own thread whenever it needs the next bytes to play; WaveDevicePull takes the blocks that the
 // stream has queued, in the order they were queued, copies their bytes out, and reports each
-// block it has used up to WaveStreamDone. When nothing is queued it hands out silence.
+// block to WaveStreamDone once the device has played it. When nothing is queued it hands out
+// silence.
 #pragma once
 
 #include <cstddef>
@@ -56,10 +57,12 @@ WaveDevice* SetWaveDevice(WaveDevice* device);
 // The installed device, or null.
 WaveDevice* CurrentWaveDevice();
 
-// Called by the open device on its own thread: fills out with the next bytes bytes to play,
-// taking queued blocks in order and reporting every finished block to WaveStreamDone; silence
-// (the format's zero level) where nothing is queued. Thread safe; it takes the queue lock and,
-// for finished blocks, the stream's lock, and never waits for anything else.
+// Called by the open device on its own thread whenever it needs more to play. First reports
+// the blocks that the previous pull handed out completely to WaveStreamDone: the device asking
+// for more means it has played them. Then fills out with the next bytes bytes, taking queued
+// blocks in order; silence (the format's zero level) where nothing is queued. A pull of 0 bytes
+// only reports. Thread safe; it takes the queue lock and, for finished blocks, the stream's
+// lock, and never waits for anything else.
 void WaveDevicePull(std::uint8_t* out, std::size_t bytes);
 
 }  // namespace wirbelix

@@ -58,7 +58,11 @@ struct DeviceQueue {
     std::uint32_t ring[kWaveMaxBlocks] = {};
     std::uint32_t head = 0;
     std::uint32_t count = 0;
-    std::uint32_t offset = 0;  // bytes of the head block already played
+    std::uint32_t offset = 0;  // bytes of the head block already handed out
+    // Blocks handed out completely by the last pull. They count as played, and are reported,
+    // when the device asks for more: until then their sound is still in the device's buffer.
+    std::uint32_t handedOut[kWaveMaxBlocks] = {};
+    std::uint32_t handedOutCount = 0;
 };
 
 DeviceQueue q;
@@ -86,26 +90,42 @@ bool QueueWrite(std::uint32_t index, std::uint32_t length) {
     return true;
 }
 
-void FinishHead() {
-    WaveBlockHeader& h = s.headers[q.ring[q.head]];
-    q.head = (q.head + 1) % kWaveMaxBlocks;
-    --q.count;
-    q.offset = 0;
+void Finish(std::uint32_t index) {
+    WaveBlockHeader& h = s.headers[index];
     h.flags = kWaveBlockDone;
     WaveStreamDone(h);
 }
 
-// Stops playback and returns every queued block at once, oldest first.
+void ReportHandedOut() {
+    for (std::uint32_t i = 0; i < q.handedOutCount; ++i) Finish(q.handedOut[i]);
+    q.handedOutCount = 0;
+}
+
+// Takes the head block off the queue; with handOut it waits for the next pull to be reported.
+void PopHead(bool handOut) {
+    const std::uint32_t index = q.ring[q.head];
+    q.head = (q.head + 1) % kWaveMaxBlocks;
+    --q.count;
+    q.offset = 0;
+    if (handOut) {
+        q.handedOut[q.handedOutCount++] = index;
+    } else {
+        Finish(index);
+    }
+}
+
+// Stops playback and returns every block the device holds at once, oldest first.
 void QueueReset() {
     std::lock_guard<std::mutex> guard(q.lock);
-    while (q.count > 0) FinishHead();
+    ReportHandedOut();
+    while (q.count > 0) PopHead(false);
     q.head = 0;
 }
 
 void QueueClose() {
     std::lock_guard<std::mutex> guard(q.lock);
     q.open = false;
-    q.head = q.count = q.offset = 0;
+    q.head = q.count = q.offset = q.handedOutCount = 0;
 }
 
 std::uint32_t Distance(std::uint32_t from, std::uint32_t to, std::uint32_t n) {
@@ -135,6 +155,7 @@ WaveDevice* CurrentWaveDevice() { return g_device.load(); }
 
 void WaveDevicePull(std::uint8_t* out, std::size_t bytes) {
     std::lock_guard<std::mutex> guard(q.lock);
+    ReportHandedOut();
     while (bytes > 0) {
         if (q.count == 0) {
             std::memset(out, q.silence, bytes);
@@ -147,7 +168,7 @@ void WaveDevicePull(std::uint8_t* out, std::size_t bytes) {
         out += take;
         bytes -= take;
         q.offset += static_cast<std::uint32_t>(take);
-        if (q.offset >= h.bufferLength) FinishHead();
+        if (q.offset >= h.bufferLength) PopHead(true);
     }
 }
 
@@ -347,7 +368,7 @@ WaveStreamState WaveStreamGetState() {
         state.roomSignalled = s.roomSignalled;
     }
     std::lock_guard<std::mutex> guard(q.lock);
-    state.queued = q.count;
+    state.queued = q.count + q.handedOutCount;
     return state;
 }
 

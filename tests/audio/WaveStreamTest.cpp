@@ -33,10 +33,12 @@ protected:
         return WaveStreamSubmit(length);
     }
 
-    // What the device plays next, as the device's thread would pull it.
+    // What the device plays next, as the device's thread would pull it; the empty pull after
+    // it says that the device has played all of it.
     std::vector<std::uint8_t> Pull(std::size_t bytes) {
         std::vector<std::uint8_t> out(bytes, 0xEE);
         WaveDevicePull(out.data(), out.size());
+        WaveDevicePull(nullptr, 0);
         return out;
     }
 
@@ -202,6 +204,22 @@ TEST_F(WaveStreamTest, RoomEventIsClearedWhenTheBlockAfterWIsQueuedAndSetWhenOne
         WaveStreamDone(header);
         EXPECT_EQ(WaveStreamGetState().done, 2u) << late;
     }
+}
+
+TEST_F(WaveStreamTest, BlockCountsAsPlayedWhenTheDeviceComesBackForMore) {
+    ASSERT_EQ(OpenGame(), kWaveOk);
+    for (std::uint8_t mark = 1; mark <= 10; ++mark) ASSERT_EQ(SubmitMarked(mark), kWaveOk);
+    std::vector<std::uint8_t> buffer(1024);
+    WaveDevicePull(buffer.data(), buffer.size());  // block 0 is in the device's buffer now
+    WaveStreamState st = WaveStreamGetState();
+    EXPECT_EQ(st.done, 11u);
+    EXPECT_FALSE(st.roomSignalled);
+    EXPECT_EQ(st.queued, 10u);
+    WaveDevicePull(buffer.data(), 512);  // asking again: block 0 has been played
+    st = WaveStreamGetState();
+    EXPECT_EQ(st.done, 0u);
+    EXPECT_TRUE(st.roomSignalled);
+    EXPECT_EQ(buffer[0], 2);
 }
 
 TEST_F(WaveStreamTest, ResetWakesAWaitingProducerAndStartsANewPrefill) {
