@@ -3,6 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/SpinSimulator.h"
+#include "shell/SettingsListing.h"
+
 namespace wirbelix {
 
 namespace {
@@ -18,6 +21,10 @@ int PrintUsage(int, char**);
 // One row per console command; the handler of each lives with its subsystem.
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
+    {"--settings", "--settings             print every stored setting", RunSettingsCommand},
+    {"--simulate", "--simulate N [--sections S] [--turns T] [--press MS | --sweep] [--seed X]"
+                   "\n         spin N times without a window and test the landings for fairness",
+     RunSimulateCommand},
 };
 
 int PrintUsage(int, char**) {
