@@ -1,9 +1,9 @@
 // wirbelix_audio_check: the game's sound path on SDL's output, without the game window.
 //
-//   wirbelix_audio_check              plays a spin: the sweep while a button is held for
-//                                     1200 ms, the cling at the release and the ticks of the
-//                                     spin, with the built-in sounds (or made-up ones when the
-//                                     program has none)
+//   wirbelix_audio_check              plays a spin of the game: F7 held for 1200 ms (the
+//                                     sweep), then released (the cling and the spin's ticks),
+//                                     with the built-in sounds (or made-up ones for those the
+//                                     program does not have)
 //   wirbelix_audio_check --latency N  measures N times how long it takes from the moment a
 //                                     charge switches the mixer to the sweep until the first
 //                                     sweep sample is handed to SDL's callback; prints each
@@ -54,27 +54,6 @@ void UseMadeUpClipsWhereMissing() {
     }
 }
 
-// The ticks of the spin N = 6, turn count 5, a press of 1200 ms and a random draw of 16384
-// from angle 0, as the spin computation writes them.
-void WriteSpinSchedule() {
-    const double R = 3.5;
-    const double T = (std::sqrt(R * 1.4 + 0.0225) - 0.15) * (1 / 0.7);
-    const double w = 1.0 / 6, inc = 40.0 / std::floor(R / w);
-    double B = w * 0.5, C = 216.0;
-    int i = 0;
-    for (; B < R && i < TickSchedule::kMaxEntries; ++i, B += w, C += inc) {
-        double ti = T - (std::sqrt(0.0225 - 1.4 * B + 0.21 * T + 0.48999999999999994 * T * T) - 0.15) *
-                            (1 / 0.7);
-        if (ti > 0.01) ti -= 0.01;
-        const auto start = static_cast<std::uint32_t>(ti * 44100);
-        const auto step = static_cast<std::uint32_t>(C);
-        g_tickSchedule.entries[i].startSample.store(start);
-        g_tickSchedule.entries[i].step.store(step);
-        g_tickSchedule.entries[i].endSample.store(start + ((step * g_soundClips[ClipTick].count) >> 8));
-    }
-    g_tickSchedule.count.store(i, std::memory_order_release);
-}
-
 int PlaySpin() {
     UseSdlWaveDevice();
     LoadSoundClips();
@@ -87,16 +66,13 @@ int PlaySpin() {
         return 1;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    std::printf("sweep\n");
-    g_mixPos.store(0);
-    g_mixMode.store(MixSweep, std::memory_order_release);
+    std::printf("F7 held: sweep\n");
+    view.OnKeyDown(kKeyF7);
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
-    std::printf("cling and ticks\n");
-    AddOverlay(g_soundClips[ClipCling1].samples, g_soundClips[ClipCling1].count);
-    WriteSpinSchedule();
-    g_mixMode.store(MixTicks, std::memory_order_release);
-    g_mixPos.store(0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(3500));
+    view.OnKeyUp(kKeyF7);
+    std::printf("released: cling and %d ticks over %d ms\n", g_tickSchedule.count.load(),
+                view.m_DurationMs);
+    std::this_thread::sleep_for(std::chrono::milliseconds(view.m_DurationMs + 800));
     StopSoundOutput(view);
     return 0;
 }

@@ -17,6 +17,8 @@
 #include "audio/WaveStream.h"
 #include "audio/sdl/SdlWaveDevice.h"
 #include "game/GameView.h"
+#include "game/SpinRandom.h"
+#include "platform/TickCount.h"
 
 namespace wirbelix {
 namespace {
@@ -201,6 +203,39 @@ TEST_F(SdlDiskTest, SpinFromAHandWrittenScheduleLandsAtItsSamplePositions) {
     g_tickSchedule.count.store(static_cast<int>(ticks.size()), std::memory_order_release);
     g_mixMode.store(MixTicks, std::memory_order_release);
     g_mixPos.store(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(ticks.back().end * 1000 / 44100 + 400));
+    StopSoundOutput(view);
+
+    ExpectSpin(ReadOutput(), clips, ticks);
+}
+
+std::vector<Tick> ScheduleSnapshot() {
+    std::vector<Tick> ticks;
+    for (int i = 0; i < g_tickSchedule.count.load(); ++i) {
+        const TickEntry& e = g_tickSchedule.entries[i];
+        ticks.push_back({e.startSample.load(), e.step.load(), e.endSample.load()});
+    }
+    return ticks;
+}
+
+TEST_F(SdlDiskTest, SpinOfThePlayerKeyIsHeardAsSweepClingAndTicksOfItsSchedule) {
+    TestClips clips;
+    clips.Install();
+    ManualTickClock clock(50000);
+    ScopedTickClock useClock(clock);
+    CWirbelixView view;
+    SeedSpinRandom(1);  // a fixed draw for the release
+    StartSoundOutput(view);
+    std::this_thread::sleep_for(100ms);
+
+    view.OnKeyDown(kKeyF7);
+    ASSERT_EQ(g_spinState.load(), Charging1);
+    std::this_thread::sleep_for(300ms);  // the sweep plays in real time meanwhile
+    clock.Advance(1200);
+    view.OnKeyUp(kKeyF7);
+    ASSERT_EQ(g_spinState.load(), Spinning1);
+    const std::vector<Tick> ticks = ScheduleSnapshot();
+    ASSERT_GE(ticks.size(), 15u);  // a hold of 1200 ms travels more than two and a half turns
     std::this_thread::sleep_for(std::chrono::milliseconds(ticks.back().end * 1000 / 44100 + 400));
     StopSoundOutput(view);
 
