@@ -14,8 +14,9 @@
 // same moment act one after the other, and the frame step never reads a half-written spin. The
 // lock is never held while waiting for anything else. Code outside these operations that
 // changes a setting a spin reads (m_StepCount, m_TurnCount) takes the lock with LockGameInput.
-// m_Angle and m_BarHeight are written by the frame step outside the lock and are therefore
-// atomic words.
+// The spin fields (m_PressStart to m_ReleaseBar), m_BarMode and m_LastBell are guarded by this
+// lock: other code reads them only while holding LockGameInput. m_Angle and m_BarHeight are
+// written by the frame step outside the lock and are therefore atomic words.
 #pragma once
 
 #include <atomic>
