@@ -50,6 +50,10 @@ inline const StarSizePreset& StarSizePresetFor(int starSize) {
     return kStarSizePresets[(starSize >= 0 && starSize <= 3) ? starSize : 0];
 }
 
+// Set while a frame step is under way, so that a step never starts inside another. Written and
+// read by the window thread's frame step only; atomic because it is a process-wide word.
+extern std::atomic<int> g_frameBusy;
+
 // Key codes of the two player keys as the window system's adapter passes them to OnKeyDown and
 // OnKeyUp (the virtual-key numbers of F7 and F8).
 inline constexpr int kKeyF7 = 0x76;  // player 0
