@@ -23,7 +23,8 @@ const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
     {"--settings", "--settings             print every stored setting", RunSettingsCommand},
     {"--simulate", "--simulate N [--sections S] [--turns T] [--press MS | --sweep] [--seed X]"
-                   "\n         spin N times without a window and test the landings for fairness",
+                   "\n         spin N times without a window and test the landings for fairness;"
+                   "\n         with N = 1 --press MS --rand R --angle A: trace one spin",
      RunSimulateCommand},
 };
 
