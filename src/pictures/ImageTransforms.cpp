@@ -23,6 +23,21 @@ bool HasPixels(const RasterImage& img) { return !img.empty() && img.width() > 0 
 
 // ---- Area averaging ----------------------------------------------------------------------------
 
+// Exact unsigned 32-bit division by a divisor fixed in advance, as one multiplication: with
+// M = floor((2^64 - 1) / d) + 1, floor(n / d) = (M x n) >> 64 for every 32-bit n and d > 1
+// (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019). Normalising the
+// averages divides every channel of every pixel by the window length, and hardware division is
+// most of the cost otherwise.
+struct Divider {
+    std::uint64_t m = 0;
+    std::uint32_t d = 1;
+    explicit Divider(std::uint32_t divisor = 1) : m(divisor > 1 ? ~std::uint64_t(0) / divisor + 1 : 0), d(divisor) {}
+    std::uint32_t operator()(std::uint32_t n) const {
+        if (d == 1) return n;
+        return static_cast<std::uint32_t>((static_cast<unsigned __int128>(m) * n) >> 64);
+    }
+};
+
 // One source pixel of an averaging window and its weight in 1/256 pixel.
 struct Tap {
     std::uint32_t pixel;
@@ -34,6 +49,7 @@ struct Window {
     std::uint32_t first;
     std::uint32_t count;
     std::uint32_t length;
+    Divider byLength;
 };
 
 // The averaging windows of n output pixels over s source pixels, all in 1/256 pixel. Enlarging
@@ -66,8 +82,9 @@ void BuildWindows(std::uint32_t s, std::uint32_t n, std::vector<Tap>& taps, std:
         // above could otherwise push it (and even its start) beyond the source.
         if (end > sourceEnd) end = sourceEnd;
         if (start >= end) start = end - 256;
-        Window w{static_cast<std::uint32_t>(taps.size()), 0, static_cast<std::uint32_t>(end - start)};
+        Window w{static_cast<std::uint32_t>(taps.size()), 0, static_cast<std::uint32_t>(end - start), Divider()};
         if (w.length == 0) w.length = 1;
+        w.byLength = Divider(w.length);
         const auto p0 = static_cast<std::uint32_t>(start / 256);
         taps.push_back({p0, static_cast<std::uint32_t>(256 - start % 256)});
         if (p0 < (end - 1) / 256) {
@@ -113,11 +130,11 @@ void SmoothResample(const RasterImage& src, RasterImage& dst, std::uint8_t fixed
                     for (int ch = 0; ch < 4; ++ch) b[ch] += (row[ch] * w) >> 8;
                 }
             } else if (w == 256) {
-                for (std::uint32_t c = 0; c < sw; ++c, row += Ch, b += Ch)
-                    for (int ch = 0; ch < kColours; ++ch) b[ch] += row[ch];
+                // All bytes alike (a 32-bit row's alpha is summed too and never used), so that
+                // the compiler can vectorise the loop.
+                for (std::size_t k = 0; k < std::size_t(sw) * Ch; ++k) b[k] += row[k];
             } else {
-                for (std::uint32_t c = 0; c < sw; ++c, row += Ch, b += Ch)
-                    for (int ch = 0; ch < kColours; ++ch) b[ch] += (row[ch] * w) >> 8;
+                for (std::size_t k = 0; k < std::size_t(sw) * Ch; ++k) b[k] += (row[k] * w) >> 8;
             }
         }
         // Normalise the vertical pass.
@@ -127,12 +144,11 @@ void SmoothResample(const RasterImage& src, RasterImage& dst, std::uint8_t fixed
                 const std::uint32_t C = cover[c];
                 if (C != 0 && C != 256)
                     for (int ch = 0; ch < kColours; ++ch) b[ch] = (b[ch] * 256) / C;
-                if (rw.length != 256) b[3] = (b[3] * 256) / rw.length;
+                if (rw.length != 256) b[3] = rw.byLength(b[3] * 256);
             }
         } else if (rw.length != 256) {
-            const std::uint32_t V = rw.length;
-            for (std::uint32_t c = 0; c < sw; ++c, b += Ch)
-                for (int ch = 0; ch < kColours; ++ch) b[ch] = (b[ch] * 256) / V;
+            const Divider byV = rw.byLength;
+            for (std::size_t k = 0; k < std::size_t(sw) * Ch; ++k) b[k] = byV(b[k] * 256);
         }
 
         // Horizontal pass from the row buffer into target row i.
@@ -151,13 +167,16 @@ void SmoothResample(const RasterImage& src, RasterImage& dst, std::uint8_t fixed
                 for (int ch = 0; ch < kSummed; ++ch) sum[ch] += (p[ch] * tap.weight) >> 8;
             }
             const std::uint32_t V = cw.length;
-            const std::uint32_t colourDivisor = Mixed ? C : V;
-            if (colourDivisor != 0 && colourDivisor != 256)
-                for (int ch = 0; ch < kColours; ++ch) sum[ch] = (sum[ch] * 256) / colourDivisor;
+            if constexpr (Mixed) {
+                if (C != 0 && C != 256)
+                    for (int ch = 0; ch < kColours; ++ch) sum[ch] = (sum[ch] * 256) / C;
+            } else if (V != 256) {
+                for (int ch = 0; ch < kColours; ++ch) sum[ch] = cw.byLength(sum[ch] * 256);
+            }
             for (int ch = 0; ch < kColours; ++ch) out[ch] = static_cast<std::uint8_t>(sum[ch]);
             if constexpr (Ch == 4) {
                 if constexpr (Mixed) {
-                    if (V != 256) sum[3] = (sum[3] * 256) / V;
+                    if (V != 256) sum[3] = cw.byLength(sum[3] * 256);
                     out[3] = static_cast<std::uint8_t>(sum[3]);
                 } else {
                     out[3] = fixedAlpha;

@@ -122,8 +122,8 @@ public:
     // the empty state; lastError becomes 0.
     void Clear();
 
-    // Recreates the image (Clear first) with the given depth and size; width and height may be
-    // 0. fill: a colour word (an index for indexed depths) written to every pixel, or NoFill to
+    // Recreates the image (Clear first; owned memory of about the needed size is reused) with
+    // the given depth and size; width and height may be 0. fill: a colour word (an index for indexed depths) written to every pixel, or NoFill to
     // leave the pixels unset (fill 0 and any fill of an 8-bit image set every byte of the pixel
     // memory to the fill's low byte). buffer: nullptr for owned memory, DibSectionBuffer, or
     // caller memory of at least imageSize bytes laid out bottom-up, which the image borrows (it
@@ -266,6 +266,7 @@ private:
     std::uint8_t* rowZero_ = nullptr;
     std::uint8_t* scratchRow_ = nullptr;
     std::uint8_t* allocation_ = nullptr;       // owned or DIB-section pixel memory
+    std::size_t allocationBytes_ = 0;          // size of allocation_
     std::uint8_t* scratchAllocation_ = nullptr;  // separate scratch row of the other kinds
     std::size_t imageSize_ = 0;
     std::uint32_t width_ = 0;
