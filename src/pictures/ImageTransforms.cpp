@@ -553,24 +553,28 @@ bool RasterImage::Compose(const RasterImage& source, int x, int y, std::uint32_t
 
     // A direct target of another depth: the source's colours come from its 32-bit row converter
     // (palette entries for indexed sources); a 32-bit target makes sources without alpha opaque.
-    const bool opaque = depth == 32 && source.bitsPerPixel() <= 24;
-    for (std::uint32_t r = 0; r < clip.height; ++r) {
-        std::uint8_t* out = Row(clip.dstY + r);
-        if (depth == 32 && source.bitsPerPixel() == 24) {
-            // The game's background onto its back buffer: one pass, no scratch row.
+    // The loop is chosen once for the whole call.
+    const std::uint32_t sourceDepth = source.bitsPerPixel();
+    if (depth == 32 && sourceDepth == 24) {
+        // The game's background onto its back buffer: one pass, no scratch row.
+        for (std::uint32_t r = 0; r < clip.height; ++r) {
             const std::uint8_t* in = source.Row(clip.srcY + r) + std::size_t(clip.srcX) * 3;
-            out += std::size_t(clip.dstX) * 4;
+            std::uint8_t* out = Row(clip.dstY + r) + std::size_t(clip.dstX) * 4;
             for (std::uint32_t k = 0; k < clip.width; ++k, in += 3, out += 4)
                 Store32(out, in[0] | (std::uint32_t(in[1]) << 8) | (std::uint32_t(in[2]) << 16) | 0xFF000000u);
-            continue;
         }
-        const std::uint8_t* in = source.ReadRow32(clip.srcY + r) + std::size_t(clip.srcX) * 4;
-        if (depth == 32) {
-            out += std::size_t(clip.dstX) * 4;
-            for (std::uint32_t k = 0; k < clip.width; ++k, in += 4, out += 4)
-                Store32(out, opaque ? Load32(in) | 0xFF000000u : Load32(in));
-        } else {
-            const auto set = accessors_->setPixel;
+    } else if (depth == 32) {
+        const std::uint32_t alpha = sourceDepth <= 24 ? 0xFF000000u : 0u;
+        for (std::uint32_t r = 0; r < clip.height; ++r) {
+            const std::uint8_t* in = source.ReadRow32(clip.srcY + r) + std::size_t(clip.srcX) * 4;
+            std::uint8_t* out = Row(clip.dstY + r) + std::size_t(clip.dstX) * 4;
+            for (std::uint32_t k = 0; k < clip.width; ++k, in += 4, out += 4) Store32(out, Load32(in) | alpha);
+        }
+    } else {
+        const auto set = accessors_->setPixel;
+        for (std::uint32_t r = 0; r < clip.height; ++r) {
+            const std::uint8_t* in = source.ReadRow32(clip.srcY + r) + std::size_t(clip.srcX) * 4;
+            std::uint8_t* out = Row(clip.dstY + r);
             for (std::uint32_t k = 0; k < clip.width; ++k, in += 4) set(out, clip.dstX + k, Load32(in));
         }
     }

@@ -98,6 +98,15 @@ TEST(Rotate, QuarterAndHalfTurnsMapEveryPixelAndReportThePivot) {
             for (int i = 0; i < H; ++i)
                 for (int j = 0; j < W; ++j) ASSERT_EQ(dst.GetPixel(j, i), src.GetPixel(W - 1 - j, H - 1 - i));
             EXPECT_EQ(dst.GetPixel(px, py), src.GetPixel(pivotX, 1));
+
+            // The same pivot given in quarter pixels turns the same picture and comes back in
+            // quarter pixels: the pivot's pixel is the one whose quarter grid holds it.
+            RasterImage quarter;
+            int qx = 4 * pivotX, qy = 4;
+            ASSERT_TRUE(quarter.Rotate(src, 65536, ROTATE_QUARTER_PIVOT, qx, qy, 0));
+            ASSERT_EQ(quarter.width(), dst.width());
+            for (std::uint32_t i = 0; i < quarter.height(); ++i) EXPECT_EQ(Row(quarter, i), Row(dst, i));
+            EXPECT_EQ(quarter.GetPixel(qx / 4, qy / 4), src.GetPixel(pivotX, 1));
         }
     }
 }
