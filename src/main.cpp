@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <QMainWindow>
 
+#include "audio/sdl/SdlWaveDevice.h"
 #include "shell/ConsoleCommands.h"
 
 int main(int argc, char** argv) {
     if (auto code = wirbelix::RunConsoleCommand(argc, argv)) return *code;
 
+    wirbelix::UseSdlWaveDevice();  // the wave output plays on SDL's default output
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wirbelix");
     QApplication::setOrganizationName("Kivo");
