@@ -71,8 +71,8 @@ double RingLight(double t, double ux, double uy) {
     double lambert = std::max(0.0, l);
     // The z of the light mirrored at the surface: a highlight where it points at the viewer.
     double hz = 2 * l * nz - kLz;
-    double spec = std::pow(std::max(0.0, hz), 24.0);
-    return 0.24 + 0.52 * lambert + 0.45 * spec;
+    double shine = std::pow(std::max(0.0, hz), 24.0);
+    return 0.24 + 0.52 * lambert + 0.45 * shine;
 }
 
 Colour Pixel(double x, double y) {
@@ -139,8 +139,8 @@ Colour Pixel(double x, double y) {
         double nx = (x - sx) / 6.5 * 0.8, ny = (y - sy) / 6.5 * 0.8;
         double nz = std::sqrt(std::max(0.0, 1 - nx * nx - ny * ny));
         double l = std::max(0.0, nx * kLx + ny * kLy + nz * kLz);
-        double spec = std::pow(std::max(0.0, 2 * l * nz - kLz), 30.0);
-        c = Mix(c, Gold(0.1 + 0.65 * l + 0.6 * spec - 0.1 * q), Coverage(d + 1.2));
+        double shine = std::pow(std::max(0.0, 2 * l * nz - kLz), 30.0);
+        c = Mix(c, Gold(0.1 + 0.65 * l + 0.6 * shine - 0.1 * q), Coverage(d + 1.2));
     }
 
     // The die face of this section with its shadow and pips.

@@ -57,10 +57,10 @@ struct Star {
         if (nz < 0) nx = -nx, ny = -ny, nz = -nz;
         double l = nx * kLx + ny * kLy + nz * kLz;
         double hz = 2 * l * nz - kLz;
-        double spec = std::pow(std::max(0.0, hz), 12.0);
+        double shine = std::pow(std::max(0.0, hz), 12.0);
         // Brighter towards the centre, as if polished.
         double centre = 1 - std::hypot(dx, dy) / outer;
-        return 0.05 + 0.78 * std::max(0.0, l) + 0.35 * spec + 0.12 * centre;
+        return 0.05 + 0.78 * std::max(0.0, l) + 0.35 * shine + 0.12 * centre;
     }
 };
 
