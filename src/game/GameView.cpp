@@ -7,6 +7,8 @@
 
 namespace wirbelix {
 
+std::atomic<int> g_frameBusy{0};
+
 CWirbelixView::CWirbelixView() {
     g_spinState.store(Idle, std::memory_order_release);
     std::memset(m_StarDrawn, 0xFF, sizeof m_StarDrawn);

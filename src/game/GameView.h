@@ -14,8 +14,9 @@
 // same moment act one after the other, and the frame step never reads a half-written spin. The
 // lock is never held while waiting for anything else. Code outside these operations that
 // changes a setting a spin reads (m_StepCount, m_TurnCount) takes the lock with LockGameInput.
-// m_Angle and m_BarHeight are written by the frame step outside the lock and are therefore
-// atomic words.
+// The spin fields (m_PressStart to m_ReleaseBar), m_BarMode and m_LastBell are guarded by this
+// lock: other code reads them only while holding LockGameInput. m_Angle and m_BarHeight are
+// written by the frame step outside the lock and are therefore atomic words.
 #pragma once
 
 #include <atomic>
@@ -48,6 +49,10 @@ inline constexpr StarSizePreset kStarSizePresets[4] = {
 inline const StarSizePreset& StarSizePresetFor(int starSize) {
     return kStarSizePresets[(starSize >= 0 && starSize <= 3) ? starSize : 0];
 }
+
+// Set while a frame step is under way, so that a step never starts inside another. Written and
+// read by the window thread's frame step only; atomic because it is a process-wide word.
+extern std::atomic<int> g_frameBusy;
 
 // Key codes of the two player keys as the window system's adapter passes them to OnKeyDown and
 // OnKeyUp (the virtual-key numbers of F7 and F8).

@@ -75,8 +75,8 @@ struct SpinSimulator::Session {
     std::uint32_t now = 1;
 };
 
-SpinSimulator::SpinSimulator(std::uint32_t seed) : session_(new Session(seed)) {}
-SpinSimulator::~SpinSimulator() { delete session_; }
+SpinSimulator::SpinSimulator(std::uint32_t seed) : session_(std::make_unique<Session>(seed)) {}
+SpinSimulator::~SpinSimulator() = default;
 
 SimulationResult SpinSimulator::Run(const SimulationOptions& options) {
     Session& s = *session_;

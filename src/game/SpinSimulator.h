@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 namespace wirbelix {
@@ -47,7 +48,7 @@ public:
 
 private:
     struct Session;
-    Session* session_;
+    std::unique_ptr<Session> session_;
 };
 
 // What one spin computes, for the trace.

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/SpinSimulator.h"
+#include "platform/ExportResources.h"
 #include "shell/SettingsListing.h"
 
 namespace wirbelix {
@@ -23,8 +24,11 @@ const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
     {"--settings", "--settings             print every stored setting", RunSettingsCommand},
     {"--simulate", "--simulate N [--sections S] [--turns T] [--press MS | --sweep] [--seed X]"
-                   "\n         spin N times without a window and test the landings for fairness",
+                   "\n         spin N times without a window and test the landings for fairness;"
+                   "\n         with N = 1 --press MS --rand R --angle A: trace one spin",
      RunSimulateCommand},
+    {"--export-resources", "--export-resources DIR  write the built-in pictures and sounds to DIR",
+     ExportResourcesCommand},
 };
 
 int PrintUsage(int, char**) {

@@ -18,12 +18,13 @@ using GameThreads = GameTest;
 TEST_F(GameThreads, TwoThreadsPressWhileTheMixerReads) {
     CWirbelixView& v = *view_;
     v.m_Height = 300;
-    std::atomic<bool> stop{false};
+    std::atomic<bool> go{false}, stop{false};
     std::atomic<int> pressersDone{0};
     std::atomic<long> badWords{0};
 
     auto presser = [&](int player, unsigned seed) {
         std::mt19937 rng(seed);
+        while (!go.load()) std::this_thread::yield();
         for (int i = 0; i < 4000; ++i) {
             v.PlayerButtonDown(player, GetTickCount());
             v.PlayerButtonDown(1 - player, GetTickCount());  // the other button: a bell, usually
@@ -72,14 +73,15 @@ TEST_F(GameThreads, TwoThreadsPressWhileTheMixerReads) {
     std::thread mixing(mixer);
     // This thread is the window thread's frame step and, now and then, a Start or Stop.
     int frames = 0;
-    while (pressersDone.load() < 2) {
+    go.store(true);
+    do {
         const std::uint32_t now = GetTickCount();
         for (int i = 0; i < 2; ++i) v.m_BarHeight[i] = v.BarValue(i, now);
         v.AdvanceSpin(now, v.m_BarHeight[1]);
         if (++frames % 97 == 0) v.OnStart();
         if (frames % 389 == 0) v.OnStopPointer();
         std::this_thread::yield();
-    }
+    } while (pressersDone.load() < 2);
     remote.join();
     keys.join();
     stop.store(true);
