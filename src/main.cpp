@@ -1,7 +1,9 @@
 // The wirbelix program: console commands run without a window; otherwise the game starts.
 #include <QApplication>
 #include <QIcon>
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
 #include <QMainWindow>
 #include <QPixmap>
 
@@ -20,11 +22,13 @@ int main(int argc, char** argv) {
     // can pick the size it shows.
     QIcon icon;
     wirbelix::ResourceBytes ico = wirbelix::FindResource("ICON", 128);
-    QImage largest = QImage::fromData(ico.data(), static_cast<int>(ico.size()), "ICO");
-    if (!largest.isNull()) {
-        icon.addPixmap(QPixmap::fromImage(largest));
-        QApplication::setWindowIcon(icon);
-    }
+    QByteArray icoBytes = QByteArray::fromRawData(reinterpret_cast<const char*>(ico.data()),
+                                                  static_cast<qsizetype>(ico.size()));
+    QBuffer icoBuffer(&icoBytes);
+    QImageReader reader(&icoBuffer, "ICO");
+    for (QImage picture; reader.read(&picture); reader.jumpToNextImage())
+        icon.addPixmap(QPixmap::fromImage(picture));
+    if (!icon.isNull()) QApplication::setWindowIcon(icon);
     QMainWindow window;
     window.setWindowTitle("Wirbelix");
     window.resize(1024, 768);

@@ -73,7 +73,11 @@ TEST_F(RemoteControlThread, LostPortIsClosedAndOpenedAgainWhenItReturns) {
     ASSERT_TRUE(first->Send("1D00001000\r"));
     ASSERT_TRUE(WaitUntil([&] { return EventCount() == 1; }));
 
-    first->Close();  // the cable is pulled
+    // The cable is pulled: the device node goes away, then the line drops. (Pointing the link
+    // at nothing first also keeps the thread from reopening the freed pseudo-terminal number,
+    // which another test process may have been handed meanwhile.)
+    pointLinkAt(dir() + "/unplugged");
+    first->Close();
     ASSERT_TRUE(WaitUntil([] { return AllSerialSlotsFree(); })) << "the thread closes its slot";
     std::this_thread::sleep_for(milliseconds(500));  // a few failed reopens
     EXPECT_TRUE(AllSerialSlotsFree());
