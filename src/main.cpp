@@ -26,8 +26,10 @@ int main(int argc, char** argv) {
                                                   static_cast<qsizetype>(ico.size()));
     QBuffer icoBuffer(&icoBytes);
     QImageReader reader(&icoBuffer, "ICO");
-    for (QImage picture; reader.read(&picture); reader.jumpToNextImage())
-        icon.addPixmap(QPixmap::fromImage(picture));
+    for (int i = 0, n = reader.imageCount(); i < n && reader.jumpToImage(i); ++i) {
+        QImage picture;
+        if (reader.read(&picture)) icon.addPixmap(QPixmap::fromImage(picture));
+    }
     if (!icon.isNull()) QApplication::setWindowIcon(icon);
     QMainWindow window;
     window.setWindowTitle("Wirbelix");
