@@ -23,12 +23,29 @@ void FillStore() {
     key.WriteDouble(5.0, "TurnCount");
 }
 
+// A filled store in a temporary folder for the lifetime of one benchmark.
+class TemporaryStore {
+public:
+    TemporaryStore() {
+        char dir[] = "/tmp/wirbelix-bench-XXXXXX";
+        dir_ = mkdtemp(dir) ? dir : "/tmp";
+        path_ = dir_ + "/settings.sqlite";
+        setenv("WIRBELIX_SETTINGS", path_.c_str(), 1);
+        SettingsStore::Shutdown();
+        FillStore();
+    }
+    ~TemporaryStore() {
+        SettingsStore::Shutdown();
+        for (const char* suffix : {"-wal", "-shm", ""}) unlink((path_ + suffix).c_str());
+        rmdir(dir_.c_str());
+    }
+
+private:
+    std::string dir_, path_;
+};
+
 void BM_ReadGameSettings(benchmark::State& state) {
-    char dir[] = "/tmp/wirbelix-bench-XXXXXX";
-    mkdtemp(dir);
-    std::string path = std::string(dir) + "/settings.sqlite";
-    setenv("WIRBELIX_SETTINGS", path.c_str(), 1);
-    FillStore();
+    TemporaryStore store;
     for (auto _ : state) {
         RegistryKey key;
         key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE);
@@ -44,21 +61,12 @@ void BM_ReadGameSettings(benchmark::State& state) {
         benchmark::DoNotOptimize(v);
         benchmark::DoNotOptimize(turns);
     }
-    SettingsStore::Shutdown();
-    unlink((path + "-wal").c_str());
-    unlink((path + "-shm").c_str());
-    unlink(path.c_str());
-    rmdir(dir);
 }
 BENCHMARK(BM_ReadGameSettings)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 
 // The same from a cold start: the first access of a process also opens the file.
 void BM_ReadGameSettingsColdOpen(benchmark::State& state) {
-    char dir[] = "/tmp/wirbelix-bench-XXXXXX";
-    mkdtemp(dir);
-    std::string path = std::string(dir) + "/settings.sqlite";
-    setenv("WIRBELIX_SETTINGS", path.c_str(), 1);
-    FillStore();
+    TemporaryStore store;
     for (auto _ : state) {
         SettingsStore::Shutdown();
         RegistryKey key;
@@ -67,7 +75,6 @@ void BM_ReadGameSettingsColdOpen(benchmark::State& state) {
         key.Read(&v, 4, "StarSize", REG_DWORD);
         benchmark::DoNotOptimize(v);
     }
-    SettingsStore::Shutdown();
 }
 BENCHMARK(BM_ReadGameSettingsColdOpen)->Repetitions(5)->ReportAggregatesOnly(true)->Unit(benchmark::kMicrosecond);
 

@@ -195,44 +195,6 @@ int ErrorFor(int rc) {
     return kErrorIoFailed;
 }
 
-// The row id of a predefined root, creating its row when asked.
-int RootRow(KeyHandle root, bool create, std::int64_t* out) {
-    const char* name = RootName(root);
-    if (!name) return kErrorFileNotFound;
-    sqlite3_stmt* find = g_connection.Statement("SELECT id FROM keys WHERE parent = 0 AND folded = ?1");
-    if (!find) return kErrorBadDb;
-    std::string folded = FoldedCopy(name);
-    sqlite3_bind_text(find, 1, folded.c_str(), -1, SQLITE_TRANSIENT);
-    int rc = sqlite3_step(find);
-    if (rc == SQLITE_ROW) {
-        *out = sqlite3_column_int64(find, 0);
-        sqlite3_reset(find);
-        return kErrorSuccess;
-    }
-    sqlite3_reset(find);
-    if (rc != SQLITE_DONE) return ErrorFor(rc);
-    if (!create) return kErrorFileNotFound;
-    if (g_connection.readOnly()) return kErrorAccessDenied;
-    sqlite3_stmt* insert = g_connection.Statement(
-        "INSERT INTO keys(parent, name, folded) VALUES(0, ?1, ?2) "
-        "ON CONFLICT(parent, folded) DO UPDATE SET name = name RETURNING id");
-    if (!insert) return kErrorBadDb;
-    sqlite3_bind_text(insert, 1, name, -1, SQLITE_STATIC);
-    sqlite3_bind_text(insert, 2, folded.c_str(), -1, SQLITE_TRANSIENT);
-    rc = sqlite3_step(insert);
-    if (rc == SQLITE_ROW) *out = sqlite3_column_int64(insert, 0);
-    sqlite3_reset(insert);
-    return rc == SQLITE_ROW ? kErrorSuccess : ErrorFor(rc);
-}
-
-// The row of a handle: a root's row, or the handle itself.
-int HandleRow(KeyHandle key, bool create, std::int64_t* out) {
-    if (RootName(key)) return RootRow(key, create, out);
-    if (key <= 0) return kErrorFileNotFound;
-    *out = key;
-    return kErrorSuccess;
-}
-
 int Child(std::int64_t parent, std::string_view name, bool create, std::int64_t* out) {
     std::string folded = FoldedCopy(name);
     sqlite3_stmt* find = g_connection.Statement("SELECT id FROM keys WHERE parent = ?1 AND folded = ?2");
@@ -262,6 +224,21 @@ int Child(std::int64_t parent, std::string_view name, bool create, std::int64_t*
     if (rc == SQLITE_ROW) *out = sqlite3_column_int64(insert, 0);
     sqlite3_reset(insert);
     return rc == SQLITE_ROW ? kErrorSuccess : ErrorFor(rc);
+}
+
+// The row of a predefined root: a key without parent named after the root, made on first use.
+int RootRow(KeyHandle root, bool create, std::int64_t* out) {
+    const char* name = RootName(root);
+    if (!name) return kErrorFileNotFound;
+    return Child(0, name, create, out);
+}
+
+// The row of a handle: a root's row, or the handle itself.
+int HandleRow(KeyHandle key, bool create, std::int64_t* out) {
+    if (RootName(key)) return RootRow(key, create, out);
+    if (key <= 0) return kErrorFileNotFound;
+    *out = key;
+    return kErrorSuccess;
 }
 
 int Walk(KeyHandle parent, std::string_view path, bool create, KeyHandle* out) {
