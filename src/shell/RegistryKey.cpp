@@ -1,5 +1,6 @@
 #include "shell/RegistryKey.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -180,14 +181,19 @@ bool RegistryKey::Read(void* buffer, std::uint32_t size, const char* name, std::
     const std::uint32_t s = size;
     if (ok) valueType = storedType;
 
-    if (type == REG_SZ || type == REG_EXPAND_SZ) {
+    // Texts end in one zero byte, lists of texts in two. A failed read, a read without room and
+    // an empty value all leave just the terminating zeros, where they fit.
+    const bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+    const bool list = type == REG_MULTI_SZ;
+    if (text || list) {
+        const std::uint32_t zeros = text ? 1 : 2;
+        auto terminatorsOnly = [&] {
+            if (s < zeros) return std::uint32_t{0};
+            std::memset(buf, 0, zeros);
+            return zeros;
+        };
         if (!ok) {
-            if (s >= 1) {
-                buf[0] = 0;
-                dataSize = 1;
-            } else {
-                dataSize = 0;
-            }
+            dataSize = terminatorsOnly();
             return false;
         }
         if (s == 0) {
@@ -196,72 +202,20 @@ bool RegistryKey::Read(void* buffer, std::uint32_t size, const char* name, std::
             return false;
         }
         if (n == 0) {
-            buf[0] = 0;
-            dataSize = 1;
+            dataSize = terminatorsOnly();
             return true;
         }
-        if (buf[n - 1] == 0) {
-            dataSize = n;
+        // How many zero bytes the value lacks: texts need their last byte zero, lists their
+        // last two (a one-byte list needs one more).
+        std::uint32_t missing = 0;
+        if (buf[n - 1] != 0) missing = zeros;
+        else if (list && (n == 1 || buf[n - 2] != 0)) missing = 1;
+        if (n + missing <= s) {
+            std::memset(buf + n, 0, missing);
+            dataSize = n + missing;
             return true;
         }
-        if (n + 1 <= s) {
-            buf[n] = 0;
-            dataSize = n + 1;
-            return true;
-        }
-        buf[0] = 0;
-        dataSize = 0;
-        LastError = kErrorMoreData;
-        return false;
-    }
-
-    if (type == REG_MULTI_SZ) {
-        if (!ok) {
-            if (s >= 2) {
-                buf[0] = buf[1] = 0;
-                dataSize = 2;
-            } else {
-                dataSize = 0;
-            }
-            return false;
-        }
-        if (s == 0) {
-            dataSize = 0;
-            LastError = kErrorMoreData;
-            return false;
-        }
-        if (n == 0) {
-            if (s >= 2) {
-                buf[0] = buf[1] = 0;
-                dataSize = 2;
-            } else {
-                dataSize = 0;
-            }
-            return true;
-        }
-        if (n == 1 && s == 1) {
-            buf[0] = 0;
-            dataSize = 0;
-            LastError = kErrorMoreData;
-            return false;
-        }
-        const bool lastZero = buf[n - 1] == 0;
-        if (lastZero && n >= 2 && buf[n - 2] == 0) {
-            dataSize = n;
-            return true;
-        }
-        if (lastZero && n + 1 <= s) {
-            buf[n] = 0;
-            dataSize = n + 1;
-            return true;
-        }
-        if (!lastZero && n + 2 <= s) {
-            buf[n] = buf[n + 1] = 0;
-            dataSize = n + 2;
-            return true;
-        }
-        buf[0] = 0;
-        if (s >= 2) buf[1] = 0;
+        std::memset(buf, 0, std::min(s, zeros));
         dataSize = 0;
         LastError = kErrorMoreData;
         return false;
