@@ -1,5 +1,7 @@
 #include "shell/ConsoleCommands.h"
 
+#include "pictures/ImageInfoCommand.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,7 @@ int PrintUsage(int, char**);
 // One row per console command; the handler of each lives with its subsystem.
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
+    {"--image-info", "--image-info FILE [--png OUT]  read a picture and tell how it was read", RunImageInfo},
 };
 
 int PrintUsage(int, char**) {
