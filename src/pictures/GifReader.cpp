@@ -20,7 +20,9 @@ int ReadFromStream(GifFileType* gif, GifByteType* data, int length) {
     return static_cast<int>(static_cast<ImageStream*>(gif->UserData)->Read(data, std::size_t(length)));
 }
 
-[[noreturn]] void ThrowGifError(int code) {
+// A failure with the stream used up is a cut file, whatever giflib made of the missing bytes.
+[[noreturn]] void ThrowGifError(int code, const ImageStream& stream) {
+    if (stream.Remaining() == 0) throw EGifFileReadError();
     switch (code) {
         case D_GIF_ERR_NOT_GIF_FILE: throw EGifNotAGifFile();
         case D_GIF_ERR_READ_FAILED:
@@ -28,6 +30,10 @@ int ReadFromStream(GifFileType* gif, GifByteType* data, int length) {
         case D_GIF_ERR_NOT_ENOUGH_MEM: throw EGraphicsMemory();
         default: throw EGifCorruptFile();
     }
+}
+
+[[noreturn]] void ThrowGifError(const GifFileType* gif) {
+    ThrowGifError(gif->Error, *static_cast<const ImageStream*>(gif->UserData));
 }
 
 struct GifCloser {
@@ -42,7 +48,7 @@ public:
     void Read(ImageStream& stream, RasterImage& image) override {
         int error = 0;
         std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&stream, ReadFromStream, &error));
-        if (!gif) ThrowGifError(error);
+        if (!gif) ThrowGifError(error, stream);
         Progress(0);
 
         int transparent = NO_TRANSPARENT_COLOR;
@@ -50,13 +56,13 @@ public:
         for (;;) {
             GifRecordType type = UNDEFINED_RECORD_TYPE;
             if (DGifGetRecordType(gif.get(), &type) == GIF_ERROR) {
-                if (count == 0) ThrowGifError(gif->Error);
+                if (count == 0) ThrowGifError(gif.get());
                 break;  // the first picture is complete; a damaged tail only ends the count
             }
             if (type == TERMINATE_RECORD_TYPE) break;
             if (type == EXTENSION_RECORD_TYPE) {
                 if (!ReadExtension(gif.get(), count == 0 ? &transparent : nullptr)) {
-                    if (count == 0) ThrowGifError(gif->Error);
+                    if (count == 0) ThrowGifError(gif.get());
                     break;
                 }
                 continue;
@@ -66,7 +72,7 @@ public:
                 break;
             }
             if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
-                if (count == 0) ThrowGifError(gif->Error);
+                if (count == 0) ThrowGifError(gif.get());
                 break;
             }
             if (count == 0) {
@@ -126,12 +132,12 @@ private:
             int done = 0;
             for (int pass = 0; pass < 4; ++pass)
                 for (int y = kStart[pass]; y < h; y += kStep[pass]) {
-                    if (DGifGetLine(gif, image.Row(std::uint32_t(y)), w) == GIF_ERROR) ThrowGifError(gif->Error);
+                    if (DGifGetLine(gif, image.Row(std::uint32_t(y)), w) == GIF_ERROR) ThrowGifError(gif);
                     if ((++done & 63) == 0) Progress(int(std::int64_t(done) * 100 / h));
                 }
         } else {
             for (int y = 0; y < h; ++y) {
-                if (DGifGetLine(gif, image.Row(std::uint32_t(y)), w) == GIF_ERROR) ThrowGifError(gif->Error);
+                if (DGifGetLine(gif, image.Row(std::uint32_t(y)), w) == GIF_ERROR) ThrowGifError(gif);
                 if ((y & 63) == 63) Progress(int(std::int64_t(y) * 100 / h));
             }
         }

@@ -53,6 +53,8 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> start) {
     const bool zeroBytes4To6 = b[4] == 0 && b[5] == 0 && b[6] == 0;
 
     ImageFormat f = ImageFormat::Unknown;
+    // A binary EPS header (its TIFF preview is what can be shown); every later test still wins.
+    if (StartsWith(b, "\xC5\xD0\xD3\xC6")) f = ImageFormat::Eps;
     if (U32(b) == 40 && b[6] == 0 && b[7] == 0 && b[10] == 0 && b[11] == 0)
         f = ImageFormat::Bmp;
     else if (b[0] == 0 && b[1] == 0 && b[3] == 0 && b[5] == 0 && (b[2] == 1 || b[2] == 2) && b[4] >= 1 &&

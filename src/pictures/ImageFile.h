@@ -48,7 +48,8 @@ inline constexpr char kOtherFailure[] = "Unbekannter Fehler";
 inline constexpr std::size_t kFormatProbeBytes = 64;
 
 // The format of a file that starts with these bytes (shorter spans count as padded with 0).
-// The tests run in a fixed order and a later match replaces an earlier one.
+// The tests run in a fixed order and a later match replaces an earlier one; the first test
+// recognises the binary EPS header (C5 D0 D3 C6), whose TIFF preview the EPS reader shows.
 ImageFormat DetectImageFormat(std::span<const std::uint8_t> start);
 
 // Opens name (a path or a res:// name) and reads it. With text given and a reader that found a

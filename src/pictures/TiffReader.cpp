@@ -85,11 +85,22 @@ public:
             throw ETiffError(texts::kTiffReadError);
         Progress(90);
 
-        // libtiff packs red in the low byte; the image wants blue there.
+        // libtiff packs red in the low byte; the image wants blue there. Its colours come
+        // multiplied by alpha, the image keeps them unmultiplied.
         const std::size_t n = std::size_t(width) * height;
         for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t p = raster[i];
-            raster[i] = (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
+            std::uint32_t p = raster[i];
+            p = (p & 0xFF00FF00u) | ((p & 0xFFu) << 16) | ((p >> 16) & 0xFFu);
+            const std::uint32_t a = p >> 24;
+            if (alpha && a != 0 && a != 255) {
+                std::uint32_t out = p & 0xFF000000u;
+                for (int s = 0; s < 24; s += 8) {
+                    const std::uint32_t c = ((p >> s) & 255) * 255 + a / 2;
+                    out |= (c / a > 255 ? 255 : c / a) << s;
+                }
+                p = out;
+            }
+            raster[i] = p;
         }
         if (!alpha) {
             RasterImage narrow;
