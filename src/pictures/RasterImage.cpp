@@ -4,6 +4,7 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <utility>
 
@@ -333,6 +334,7 @@ void RasterImage::MoveFrom(RasterImage& other) noexcept {
     rowZero_ = std::exchange(other.rowZero_, nullptr);
     scratchRow_ = std::exchange(other.scratchRow_, nullptr);
     allocation_ = std::exchange(other.allocation_, nullptr);
+    allocationBytes_ = std::exchange(other.allocationBytes_, 0);
     scratchAllocation_ = std::exchange(other.scratchAllocation_, nullptr);
     imageSize_ = std::exchange(other.imageSize_, 0);
     width_ = std::exchange(other.width_, 0);
@@ -356,6 +358,7 @@ void RasterImage::ReleasePixels() {
     delete[] allocation_;
     delete[] scratchAllocation_;
     allocation_ = nullptr;
+    allocationBytes_ = 0;
     scratchAllocation_ = nullptr;
 }
 
@@ -374,6 +377,15 @@ void RasterImage::Clear() {
 }
 
 bool RasterImage::Create(int depth, int width, int height, std::uint32_t fill, void* buffer) {
+    // Owned memory of about the right size is taken over by the new image instead of being
+    // freed and claimed again: recreating images of similar sizes (the rotor copies after each
+    // relayout) then costs no fresh pages.
+    std::unique_ptr<std::uint8_t[]> reusable;
+    std::size_t reusableBytes = 0;
+    if (ownership_ == PixelOwnership::Owned) {
+        reusable.reset(std::exchange(allocation_, nullptr));
+        reusableBytes = allocationBytes_;
+    }
     Clear();
     // 32768 bounds the memory one picture can claim; a negative size is as unusable as a huge one.
     if (width < 0 || height < 0 || width > kMaxImageSide || height > kMaxImageSide) {
@@ -398,7 +410,15 @@ bool RasterImage::Create(int depth, int width, int height, std::uint32_t fill, v
     PixelOwnership ownership;
     if (buffer == nullptr) {
         // One block: pixels, a spare row, then the scratch row.
-        allocation_ = new (std::nothrow) std::uint8_t[imageSize + stride + scratchBytes + 4];
+        const std::size_t bytes = imageSize + stride + scratchBytes + 4;
+        if (reusable && reusableBytes >= bytes && bytes >= reusableBytes / 2) {
+            allocation_ = reusable.release();
+            allocationBytes_ = reusableBytes;
+        } else {
+            reusable.reset();
+            allocation_ = new (std::nothrow) std::uint8_t[bytes];
+            allocationBytes_ = bytes;
+        }
         if (allocation_ == nullptr) {
             Clear();
             lastError_ = kErrorOutOfMemory;

@@ -122,8 +122,8 @@ public:
     // the empty state; lastError becomes 0.
     void Clear();
 
-    // Recreates the image (Clear first) with the given depth and size; width and height may be
-    // 0. fill: a colour word (an index for indexed depths) written to every pixel, or NoFill to
+    // Recreates the image (Clear first; owned memory of about the needed size is reused) with
+    // the given depth and size; width and height may be 0. fill: a colour word (an index for indexed depths) written to every pixel, or NoFill to
     // leave the pixels unset (fill 0 and any fill of an 8-bit image set every byte of the pixel
     // memory to the fill's low byte). buffer: nullptr for owned memory, DibSectionBuffer, or
     // caller memory of at least imageSize bytes laid out bottom-up, which the image borrows (it
@@ -233,6 +233,9 @@ public:
     void* progressUser() const { return progressUser_; }
 
     // ---- Transforms (target = this image; source is never changed) --------------------------
+    // Resample and Compose read the source through its row converters, which write the
+    // source's scratch row, so a source must not be in use by another thread meanwhile. A
+    // source may be the target itself; it is then read from a copy.
 
     // Scales source into newWidth x newHeight (flags RESAMPLE_SMOOTH, RESAMPLE_TO_32). An empty
     // source gives a 0 x 0 image of its depth and false.
@@ -241,8 +244,9 @@ public:
     // Turns source by angle (1/131072 turn; positive turns counter-clockwise on the screen)
     // about the pivot (pixels, or quarter pixels with ROTATE_QUARTER_PIVOT), into an image just
     // large enough, with fill outside the source. On success the pivot arguments hold the
-    // pivot's position in the result. False (target unchanged) for sources above 4096 pixels
-    // per side; false for results above 8192 per side or a failing Create.
+    // pivot's position in the result. False (target unchanged) for an empty source and for
+    // sources above 4096 pixels per side; false for results above 8192 per side or a failing
+    // Create.
     bool Rotate(const RasterImage& source, int angle, std::uint32_t flags, int& pivotX,
                 int& pivotY, std::uint32_t fill);
 
@@ -266,6 +270,7 @@ private:
     std::uint8_t* rowZero_ = nullptr;
     std::uint8_t* scratchRow_ = nullptr;
     std::uint8_t* allocation_ = nullptr;       // owned or DIB-section pixel memory
+    std::size_t allocationBytes_ = 0;          // size of allocation_
     std::uint8_t* scratchAllocation_ = nullptr;  // separate scratch row of the other kinds
     std::size_t imageSize_ = 0;
     std::uint32_t width_ = 0;

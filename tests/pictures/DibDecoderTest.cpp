@@ -216,6 +216,22 @@ TEST(LoadBitmapResource, ReadsEveryEmbeddedBitmapAtItsOwnDepthAndRefusesMissingO
         EXPECT_EQ(bitmap.width(), static_cast<std::uint32_t>(header.width));
         EXPECT_EQ(bitmap.height(), static_cast<std::uint32_t>(header.height < 0 ? -header.height : header.height));
     });
+
+    // The built-in background and rotor, once they are in the table.
+    struct BuiltIn {
+        int number;
+        std::uint32_t depth, width, height;
+    };
+    for (const BuiltIn& b : {BuiltIn{153, 8, 1024, 1024}, BuiltIn{154, 32, 118, 450}}) {
+        if (FindResource("BITMAP", b.number).empty()) continue;
+        SCOPED_TRACE(b.number);
+        ASSERT_TRUE(img.LoadBitmapResource(b.number));
+        EXPECT_EQ(img.bitsPerPixel(), b.depth);
+        EXPECT_EQ(img.width(), b.width);
+        EXPECT_EQ(img.height(), b.height);
+        ASSERT_TRUE(img.LoadBitmapResource("#" + std::to_string(b.number)));
+        EXPECT_EQ(img.width(), b.width);
+    }
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(RasterImage, CreateRefusesBadSizesAndDepthsAndLeavesTheImageEmpty) {
         EXPECT_FALSE(img.Create(c.depth, c.width, c.height));
         EXPECT_EQ(img.lastError(), c.error);
         ExpectEmpty(img);
-        EXPECT_EQ(img.GetPixel(0, 0), 0u);  // the empty image's accessors touch nothing
+        EXPECT_EQ(img.accessors().getPixel(nullptr, 0), 0u);  // the empty accessors touch nothing
     }
     RasterImage img;
     EXPECT_TRUE(img.Create(32, 32768, 0));  // the limit itself is allowed
