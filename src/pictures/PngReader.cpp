@@ -8,9 +8,10 @@
 // with the file's palette, grey pictures with a grey palette); RGB gives 24 bits and RGB with
 // alpha 32 bits, blue first. Grey with alpha gives a 32-bit image with alpha (grey in all three
 // channels), so that a grey rotor keeps its transparency. 16 bits per channel are refused as a
-// colour format. Palette and grey pictures with a transparency chunk follow
+// colour format. The first text chunk becomes the reader's text. Palette and grey pictures with a transparency chunk follow
 // ApplyPaletteTransparency.
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <png.h>
 
@@ -35,6 +36,7 @@ struct PngContext {
     char message[256] = {};
     std::uint8_t alpha[256] = {};
     std::uint32_t alphaCount = 0;  // > 0: apply palette transparency afterwards
+    char comment[256] = {};        // the first non-empty text chunk before the pixels
 };
 
 void OnError(png_structp png, png_const_charp message) {
@@ -75,6 +77,13 @@ bool Decode(PngContext* ctx) {
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colourType = 0, interlace = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colourType, &interlace, nullptr, nullptr);
+    png_textp chunks = nullptr;
+    const int chunkCount = png_get_text(png, info, &chunks, nullptr);
+    for (int i = 0; i < chunkCount; ++i)
+        if (chunks[i].text != nullptr && chunks[i].text[0] != '\0') {
+            std::snprintf(ctx->comment, sizeof ctx->comment, "%s", chunks[i].text);
+            break;
+        }
     if (width == 0 || height == 0) {
         ctx->failure = PngFailure::ZeroSize;
         return false;
@@ -185,6 +194,7 @@ public:
                 default: throw EGraphicsException(texts::kUnknownError);
             }
         }
+        text_ = ctx.comment;
         if (ctx.alphaCount > 0) ApplyPaletteTransparency(image, ctx.alpha, ctx.alphaCount);
         Progress(100);
     }

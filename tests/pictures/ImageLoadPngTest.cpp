@@ -21,6 +21,7 @@ struct PngSpec {
     std::vector<png_color> palette;
     std::vector<png_byte> trns;
     std::vector<Bytes> rows;  // packed as libpng expects them
+    std::string comment;
 };
 
 void OnWriteError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
@@ -32,6 +33,13 @@ bool WriteRows(png_structp png, png_infop info, std::FILE* f, const PngSpec* s) 
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     if (!s->palette.empty()) png_set_PLTE(png, info, s->palette.data(), int(s->palette.size()));
     if (!s->trns.empty()) png_set_tRNS(png, info, s->trns.data(), int(s->trns.size()), nullptr);
+    png_text text{};
+    if (!s->comment.empty()) {
+        text.compression = PNG_TEXT_COMPRESSION_NONE;
+        text.key = const_cast<char*>("Comment");
+        text.text = const_cast<char*>(s->comment.c_str());
+        png_set_text(png, info, &text, 1);
+    }
     png_write_info(png, info);
     for (const Bytes& r : s->rows) png_write_row(png, r.data());
     png_write_end(png, nullptr);
@@ -151,8 +159,11 @@ TEST(ImageLoadPng, RgbIsStoredBlueFirst) {
     s.height = 1;
     s.colourType = PNG_COLOR_TYPE_RGB;
     s.rows = {{0x11, 0x22, 0x33, 0xAA, 0xBB, 0xCC}};
+    s.comment = "Hintergrund";
     RasterImage image;
-    ASSERT_EQ(LoadImageFile(WritePng("rgb.png", s), image), 0) << LastImageError();
+    std::string text;
+    ASSERT_EQ(LoadImageFile(WritePng("rgb.png", s), image, &text), 0) << LastImageError();
+    EXPECT_EQ(text, "Hintergrund");
     ASSERT_EQ(image.bitsPerPixel(), 24u);
     const std::uint8_t* row = image.Row(0);
     EXPECT_EQ(row[0], 0x33);
