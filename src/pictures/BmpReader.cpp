@@ -71,6 +71,8 @@ public:
             need += rle ? 2 * width * height + 2 * height + 2
                         : (bits * width + 31) / 32 * 4 * height;
         }
+        if (width <= kMaxImageSide && height <= kMaxImageSide && width * height > ImagePixelLimit())
+            throw EGraphicsPicSize();
         const std::uint64_t available = stream.Size() - dibStart;
         if (need > available) need = available;
         if (need > dib.size()) {

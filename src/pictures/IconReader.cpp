@@ -81,6 +81,7 @@ private:
             throw EIconError(texts::kIconBadFormat);
         if (U32(data.data() + 16) != kDibCompressionNone) throw EIconError(texts::kIconCompressed);
         const std::uint32_t height = std::uint32_t(doubled) / 2;
+        if (std::uint64_t(width) * height > ImagePixelLimit()) throw EGraphicsPicSize();
         PutU32(data.data() + 8, height);
 
         RasterImage colours;
