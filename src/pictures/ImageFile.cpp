@@ -48,7 +48,8 @@ int ResultOfKind(int kind) {
 
 ImageFormat DetectImageFormat(std::span<const std::uint8_t> start) {
     std::uint8_t b[kFormatProbeBytes] = {};
-    std::memcpy(b, start.data(), start.size() < kFormatProbeBytes ? start.size() : kFormatProbeBytes);
+    if (!start.empty())
+        std::memcpy(b, start.data(), start.size() < kFormatProbeBytes ? start.size() : kFormatProbeBytes);
     // XWD's version word is recognised by its zero bytes, which the blanking below hides.
     const bool zeroBytes4To6 = b[4] == 0 && b[5] == 0 && b[6] == 0;
 

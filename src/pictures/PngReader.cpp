@@ -174,7 +174,12 @@ public:
         // The version string is that of the libpng this program was built against.
         ctx.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &ctx, OnError, OnWarning);
         if (ctx.png == nullptr) throw EGraphicsException(texts::kPngInternal);
-        Progress(0);
+        try {
+            Progress(0);
+        } catch (...) {
+            png_destroy_read_struct(&ctx.png, nullptr, nullptr);
+            throw;
+        }
         ctx.info = png_create_info_struct(ctx.png);
         if (ctx.info == nullptr) {
             png_destroy_read_struct(&ctx.png, nullptr, nullptr);

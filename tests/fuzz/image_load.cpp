@@ -2,7 +2,11 @@
 // detection. Pictures above 4 million pixels are refused before allocation, so that the
 // fuzzer's memory limit catches real leaks and runaway allocations, not large valid sizes.
 //
-// Run: build/fuzz/tests/fuzz_image_load -max_total_time=600 CORPUS tests/fuzz/image_load_seeds
+// Run (CORPUS is a scratch directory; the others seed it with small valid files of every format):
+//   build/fuzz/tests/fuzz_image_load -max_total_time=600 -rss_limit_mb=2048 -timeout=10 CORPUS \
+//       tests/fuzz/image_load_seeds tests/data/netpbm tests/data/pngsuite tests/data/bmpsuite/g \
+//       tests/data/bmpsuite/q tests/data/bmpsuite/b
+// Inputs that showed a fault go to tests/data/fuzz with a test in ImageLoadFuzzFindingsTest.cpp.
 #include <cstddef>
 #include <cstdint>
 

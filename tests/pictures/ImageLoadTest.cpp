@@ -19,7 +19,7 @@ using namespace std::string_view_literals;
 
 Bytes WithBytes(std::initializer_list<std::pair<std::size_t, std::uint8_t>> at, std::string_view text = {}) {
     Bytes b(64, 0);
-    std::memcpy(b.data(), text.data(), text.size());
+    if (!text.empty()) std::memcpy(b.data(), text.data(), text.size());
     for (auto [i, v] : at) b[i] = v;
     return b;
 }
@@ -125,7 +125,9 @@ TEST(ImageLoadResult, ProgressAbortStopsTheReaderWithItsText) {
             abort = true;
         },
         &calls);
-    for (const char* file : {"pngsuite/basn2c08.png", "bmpsuite/g/pal8rle.bmp"}) {
+    for (const char* file : {"pngsuite/basn2c08.png", "bmpsuite/g/pal8rle.bmp", "netpbm/pattern.jpg",
+                             "netpbm/pattern.gif", "netpbm/pattern.tif", "netpbm/pattern.ppm", "netpbm/pattern.ico",
+                             "netpbm/pattern.xpm", "netpbm/pattern.xwd", "netpbm/pattern.epsi"}) {
         calls = 0;
         EXPECT_EQ(LoadImageFile(testing::DataPath(file), image), kImageReaderError) << file;
         EXPECT_EQ(LastImageError(), "Benutzer Abbruch") << file;
