@@ -20,6 +20,8 @@ constexpr std::size_t kFileHeaderBytes = 14;
 
 class BmpReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EBmpFileOpenError(); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         const std::uint64_t start = stream.Position();
         std::uint8_t fileHeader[kFileHeaderBytes] = {};

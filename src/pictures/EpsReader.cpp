@@ -35,6 +35,8 @@ int HexDigit(int c) {
 
 class EpsReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EEpsFileOpenError(); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         std::uint8_t head[30];
         const std::size_t got = stream.Read(head, sizeof head);

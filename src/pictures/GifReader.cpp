@@ -45,6 +45,8 @@ struct GifCloser {
 
 class GifReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EGifError(texts::kGifOpenError); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         int error = 0;
         std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&stream, ReadFromStream, &error));

@@ -34,6 +34,9 @@ inline constexpr char kUnknownError[] = "Unknown error";
 inline constexpr char kPngInternal[] = "Interner Fehler";
 inline constexpr char kPngReadError[] = "Fehler beim Lesen";
 inline constexpr char kPngNotSupported[] = "Das Format wird nicht unterstützt";
+// The loader's text for a name that cannot be opened; the PNG reader, which has no open text
+// of its own, uses it too.
+inline constexpr char kCannotOpenFile[] = "Kann Datei nicht öffnen.";
 // BMP.
 inline constexpr char kBmpNotABmpFile[] = "Die Datei ist keine BMP-Datei !";
 inline constexpr char kBmpCorruptFile[] = "Beschädigte BMP-Datei !";

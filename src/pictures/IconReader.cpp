@@ -27,6 +27,8 @@ void PutU32(std::uint8_t* p, std::uint32_t v) {
 
 class IconReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EIconError(texts::kIconOpenError); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         std::uint8_t head[6];
         if (!stream.ReadExact(head, sizeof head)) throw EIconError(texts::kIconReadError);

@@ -40,7 +40,6 @@ inline constexpr int kImageOtherFailure = -7;
 
 namespace texts {
 inline constexpr char kUnknownFileFormat[] = "Unbekanntes Datei Format.";
-inline constexpr char kCannotOpenFile[] = "Kann Datei nicht öffnen.";
 inline constexpr char kOtherFailure[] = "Unbekannter Fehler";
 }  // namespace texts
 

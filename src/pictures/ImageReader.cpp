@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstring>
 
+#include "pictures/ImageStream.h"
+
 namespace wirbelix {
 
 namespace {
@@ -11,6 +13,12 @@ std::atomic<std::uint64_t> g_pixelLimit{std::uint64_t(kMaxImageSide) * kMaxImage
 
 void SetImagePixelLimit(std::uint64_t pixels) { g_pixelLimit.store(pixels, std::memory_order_relaxed); }
 std::uint64_t ImagePixelLimit() { return g_pixelLimit.load(std::memory_order_relaxed); }
+
+void ImageReader::ReadFile(std::string_view name, RasterImage& image) {
+    ImageStream stream;
+    if (!stream.Open(name)) ThrowOpenError();
+    Read(stream, image);
+}
 
 void ImageReader::Progress(int percent) {
     if (progress_ == nullptr) return;

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "pictures/GraphicsException.h"
 #include "pictures/RasterImage.h"
@@ -49,6 +50,11 @@ public:
     // then be empty or partly read.
     virtual void Read(ImageStream& stream, RasterImage& image) = 0;
 
+    // Opens the file (or res:// resource) and reads it; a name that cannot be opened throws
+    // the format's open error ("Fehler beim Öffnen der BMP-Datei !" and its kin). The loader
+    // does not use this: it opens the stream itself to recognise the format.
+    void ReadFile(std::string_view name, RasterImage& image);
+
     // The progress function is called with 0..100; when it sets its flag the reader throws
     // EGraphicsAbort ("Benutzer Abbruch").
     void SetProgress(ImageProgress progress, void* user) {
@@ -61,6 +67,7 @@ public:
     int imageCount() const { return imageCount_; }
 
 protected:
+    [[noreturn]] virtual void ThrowOpenError() const = 0;
     void Progress(int percent);
 
     ImageProgress progress_ = nullptr;

@@ -166,6 +166,8 @@ bool CreateDecompress(JpegContext* ctx) {
 
 class JpegReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EJpegOpenError(); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         auto ctx = std::make_unique<JpegContext>();
         std::memset(ctx.get(), 0, sizeof(JpegContext));

@@ -165,6 +165,8 @@ bool Decode(PngContext* ctx) {
 
 class PngReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EGraphicsException(texts::kCannotOpenFile); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         PngContext ctx;
         ctx.stream = &stream;

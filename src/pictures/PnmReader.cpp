@@ -16,6 +16,8 @@ bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || 
 
 class PnmReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EPnmFileOpenError(); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         stream_ = &stream;
         std::uint8_t magic[2];

@@ -51,6 +51,8 @@ struct OptionsFree {
 
 class TiffReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw ETiffError(texts::kTiffOpenError); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         std::unique_ptr<TIFFOpenOptions, OptionsFree> options(TIFFOpenOptionsAlloc());
         if (!options) throw EGraphicsMemory();

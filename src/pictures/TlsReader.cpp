@@ -12,6 +12,8 @@ namespace {
 
 class TlsReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw ETlsFileOpenError(); }
+
     void Read(ImageStream& stream, RasterImage&) override {
         std::uint8_t magic[4];
         if (!stream.ReadExact(magic, 4)) throw ETlsFileReadError();

@@ -112,6 +112,8 @@ bool ParseColour(std::string_view value, std::uint32_t& colour) {
 
 class XpmReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EXpmError(texts::kXpmOpenError); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         stream_ = &stream;
         std::string line;

@@ -42,6 +42,8 @@ struct Channel {
 
 class XwdReader final : public ImageReader {
 public:
+    [[noreturn]] void ThrowOpenError() const override { throw EXwdFileOpenError(); }
+
     void Read(ImageStream& stream, RasterImage& image) override {
         std::uint8_t raw[kHeaderFields * 4];
         if (!stream.ReadExact(raw, sizeof raw)) throw EXwdFileReadError();

@@ -135,6 +135,39 @@ TEST(ImageLoadResult, ProgressAbortStopsTheReaderWithItsText) {
     }
 }
 
+TEST(ImageLoadResult, ReadersOpeningByNameThrowTheirOpenErrors) {
+    struct Case {
+        std::unique_ptr<ImageReader> (*make)();
+        const char* text;
+    } const cases[] = {
+        {MakeBmpReader, "Fehler beim Öffnen der BMP-Datei !"},
+        {MakePngReader, "Kann Datei nicht öffnen."},
+        {MakeJpegReader, "Fehler beim Öffnen der Datei !"},
+        {MakeGifReader, "Fehler beim Öffnen der Datei"},
+        {MakeTiffReader, "Fehler beim Öffnen der Datei"},
+        {MakePnmReader, "Fehler beim Öffnen der PNM-Datei !"},
+        {MakeIconReader, "Datei konnte nicht geöffnet werden !"},
+        {MakeXwdReader, "Fehler beim Öffnen der XWD-Datei !"},
+        {MakeXpmReader, "Fehler beim Öffnen der Datei"},
+        {MakeEpsReader, "Fehler beim Öffnen der EPS-Datei !"},
+        {MakeTlsReader, "Fehler beim Öffnen der TLS-Datei !"},
+    };
+    for (const auto& c : cases) {
+        RasterImage image;
+        try {
+            c.make()->ReadFile(testing::ScratchPath("missing-picture"), image);
+            ADD_FAILURE() << c.text;
+        } catch (const EGraphicsException& e) {
+            EXPECT_EQ(e.text(), c.text);
+            EXPECT_EQ(e.kind(), 0);
+        }
+    }
+    // Opened by name, a reader reads like the loader.
+    RasterImage image;
+    MakeBmpReader()->ReadFile(testing::DataPath("bmpsuite/g/pal8rle.bmp"), image);
+    EXPECT_EQ(image.bitsPerPixel(), 8u);
+}
+
 TEST(ImageLoadResource, NamesSplitIntoTypeAndNumberOrName) {
     struct Case {
         const char* name;
