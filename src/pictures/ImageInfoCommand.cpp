@@ -50,15 +50,18 @@ bool WritePng(const char* path, const RasterImage& image) {
 int RunImageInfo(int argc, char** argv) {
     const char* input = nullptr;
     const char* output = nullptr;
+    bool wrong = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--png") == 0 && i + 1 < argc && output == nullptr)
-            output = argv[++i];
-        else if (input == nullptr && argv[i][0] != '\0' && std::strcmp(argv[i], "--png") != 0)
+        if (std::strcmp(argv[i], "--png") == 0) {
+            if (i + 1 >= argc || output != nullptr) wrong = true;
+            else output = argv[++i];
+        } else if (input == nullptr && argv[i][0] != '\0') {
             input = argv[i];
-        else
-            input = nullptr, i = argc;  // anything more is a usage error
+        } else {
+            wrong = true;
+        }
     }
-    if (input == nullptr) {
+    if (wrong || input == nullptr) {
         std::fprintf(stderr, "usage: wirbelix --image-info FILE [--png OUT]\n");
         return 2;
     }

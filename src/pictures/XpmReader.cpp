@@ -122,7 +122,9 @@ public:
         if (std::sscanf(line.c_str(), "%lu %lu %lu %lu", &w, &h, &n, &cpp) != 4 || cpp == 0 ||
             cpp > kMaxCharsPerPixel || n == 0)
             throw EXpmError(texts::kXpmUnknownFormat);
-        if (w == 0 || h == 0 || w > std::uint32_t(kMaxImageSide) || h > std::uint32_t(kMaxImageSide))
+        // A size of 0 or above the limit is refused (by CreateImage) before the colours are read.
+        if (w == 0 || h == 0 || w > std::uint32_t(kMaxImageSide) || h > std::uint32_t(kMaxImageSide) ||
+            std::uint64_t(w) * h > ImagePixelLimit())
             CreateImage(image, 8, std::int64_t(w), std::int64_t(h), 0, texts::kXpmUnknownFormat);
         // Each colour needs its own key of cpp characters.
         const double keys = cpp >= 4 ? 1e9 : double(1u << (8 * cpp));
