@@ -1,15 +1,36 @@
 // The wirbelix program: console commands run without a window; otherwise the game starts.
 #include <QApplication>
+#include <QIcon>
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
 #include <QMainWindow>
+#include <QPixmap>
 
+#include "audio/sdl/SdlWaveDevice.h"
+#include "platform/ResourceTable.h"
 #include "shell/ConsoleCommands.h"
 
 int main(int argc, char** argv) {
     if (auto code = wirbelix::RunConsoleCommand(argc, argv)) return *code;
 
+    wirbelix::UseSdlWaveDevice();  // the wave output plays on SDL's default output
     QApplication app(argc, argv);
     QApplication::setApplicationName("Wirbelix");
     QApplication::setOrganizationName("Kivo");
+    // The application icon: every picture of the embedded icon file, so the window system
+    // can pick the size it shows.
+    QIcon icon;
+    wirbelix::ResourceBytes ico = wirbelix::FindResource("ICON", 128);
+    QByteArray icoBytes = QByteArray::fromRawData(reinterpret_cast<const char*>(ico.data()),
+                                                  static_cast<qsizetype>(ico.size()));
+    QBuffer icoBuffer(&icoBytes);
+    QImageReader reader(&icoBuffer, "ICO");
+    for (int i = 0, n = reader.imageCount(); i < n && reader.jumpToImage(i); ++i) {
+        QImage picture;
+        if (reader.read(&picture)) icon.addPixmap(QPixmap::fromImage(picture));
+    }
+    if (!icon.isNull()) QApplication::setWindowIcon(icon);
     QMainWindow window;
     window.setWindowTitle("Wirbelix");
     window.resize(1024, 768);

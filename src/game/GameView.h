@@ -7,10 +7,21 @@
 // PlayerButtonDown and StartSpin (and reads m_ComPort, keeps m_RemoteTimeOffset, and uses
 // m_RemoteStop/m_RemoteDone). The mixing thread reads only the shared words of SoundWords.h and
 // the flags m_AudioRun/m_AudioDone.
+//
+// The game input lock: every operation below that reads or writes the spin fields (the game
+// input, the commands, BarValue, SpinAngleAt, AdvanceSpin) holds the view's one game input lock
+// for its whole run, so a key on the window thread and a button of the remote box handled at the
+// same moment act one after the other, and the frame step never reads a half-written spin. The
+// lock is never held while waiting for anything else. Code outside these operations that
+// changes a setting a spin reads (m_StepCount, m_TurnCount) takes the lock with LockGameInput.
+// The spin fields (m_PressStart to m_ReleaseBar), m_BarMode and m_LastBell are guarded by this
+// lock: other code reads them only while holding LockGameInput. m_Angle and m_BarHeight are
+// written by the frame step outside the lock and are therefore atomic words.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 #include "game/SoundWords.h"
@@ -39,16 +50,87 @@ inline const StarSizePreset& StarSizePresetFor(int starSize) {
     return kStarSizePresets[(starSize >= 0 && starSize <= 3) ? starSize : 0];
 }
 
+// Set while a frame step is under way, so that a step never starts inside another. Written and
+// read by the window thread's frame step only; atomic because it is a process-wide word.
+extern std::atomic<int> g_frameBusy;
+
+// Key codes of the two player keys as the window system's adapter passes them to OnKeyDown and
+// OnKeyUp (the virtual-key numbers of F7 and F8).
+inline constexpr int kKeyF7 = 0x76;  // player 0
+inline constexpr int kKeyF8 = 0x77;  // player 1
+
+// What the motion law gives for one moment of a spin.
+struct SpinAngle {
+    int angle = 0;            // rotor angle, whole degrees 0..359
+    bool swingEnded = false;  // the final swing is over; the angle is the resting angle
+};
+
 class CWirbelixView {
 public:
+    // Takes the initial values of every field, sets g_spinState to Idle and seeds the program's
+    // random sequence with the tick count.
     CWirbelixView();
     ~CWirbelixView();
     CWirbelixView(const CWirbelixView&) = delete;
     CWirbelixView& operator=(const CWirbelixView&) = delete;
 
     // ---- Game input (window thread and remote-control thread) ----------------------------
+
+    // A player's button went down at tick time `time` (the key handler passes now, the remote
+    // thread the box's time stamp). Starts a charge when that is allowed, otherwise ignores the
+    // press or rings the bell (at most once per player every 101 ms). Player numbers other
+    // than 0 and 1 are ignored. Takes the game input lock.
     void PlayerButtonDown(int player, std::uint32_t time);
+
+    // A player's button went up at `time`: when that player is charging, computes the spin
+    // (strength from the time held, the random draw, travel rounded to whole sections, duration,
+    // cling sound, tick schedule) and turns the state into that player's spin. fromStart is set
+    // only by the Start command. Anything else (wrong player, no charge) changes nothing.
+    // Takes the game input lock.
     void StartSpin(int player, std::uint32_t time, bool fromStart);
+
+    // StartSpin with the random draw given (0..32767, values outside are clamped) instead of
+    // taken from the program's sequence; for the simulator's trace and for tests.
+    void StartSpinWithDraw(int player, std::uint32_t time, bool fromStart, int randomDraw);
+
+    // ---- Commands and keys (window thread) ------------------------------------------------
+
+    // Start ("Starten ohne Balken"): a spin of player 0 with the CLING3 sound, full strength
+    // from Idle (bars hidden), otherwise as strong as the last spin's deceleration time in ms
+    // (bars frozen). Replaces any charge or spin under way.
+    void OnStart();
+    // Stop ("Zeiger anhalten"): back to Idle at once; the rotor stays where it is, the sweep or
+    // the ticks stop.
+    void OnStopPointer();
+    // Star count of a player up or down by one, wrapping modulo m_StarLimit. Other player
+    // numbers are ignored.
+    void OnStarsUp(int player);
+    void OnStarsDown(int player);
+    // F7 (player 0) and F8 (player 1); other keys are ignored here. A key-down while the key is
+    // held is passed on again only once 8000 ms have passed since the press that was passed on.
+    void OnKeyDown(int key);
+    void OnKeyUp(int key);
+
+    // ---- Frame step support (window thread) -----------------------------------------------
+
+    // The bar height of player (0 or 1) to draw in the frame at `now`, 0..m_Height; may return
+    // m_BarMode to 0 once hidden or frozen bars are empty. The caller stores the value in
+    // m_BarHeight[player] after drawing it, player 0 before player 1.
+    int BarValue(int player, std::uint32_t now);
+
+    // The motion law of the current spin at `now`: rotor angle and whether the final swing has
+    // ended. Meaningful while g_spinState is Spinning1 or Spinning2; changes nothing.
+    SpinAngle SpinAngleAt(std::uint32_t now) const;
+
+    // The angle part of the frame step: while a spin runs, evaluates the motion law at `now`,
+    // stores the angle in m_Angle and, when the final swing has ended, stops the ticks and
+    // returns the state to Idle if player1Bar (player 1's bar value of this frame) is 0.
+    // Returns whether a spin was running. Evaluating and ending under one hold of the lock keeps
+    // a press on the remote thread from being undone by the end of the spin it replaced.
+    bool AdvanceSpin(std::uint32_t now, int player1Bar);
+
+    // Holds the game input lock for code that changes m_StepCount or m_TurnCount.
+    std::unique_lock<std::mutex> LockGameInput() const { return std::unique_lock(m_InputLock); }
 
     // ---- Settings (read from the store at construction) -----------------------------------
     int m_StarSize = 0;             // star-size preset 0..3 (other values behave as 0)
@@ -70,7 +152,7 @@ public:
     int m_ScaleNum = 1, m_ScaleDen = 1;
     int m_PivotScreenX = 0, m_PivotScreenY = 0;
     int m_RotorPivotX = 0, m_RotorPivotY = 0;
-    int m_Angle = 0;         // current rotor angle, whole degrees 0..359
+    std::atomic<int> m_Angle{0};  // current rotor angle, whole degrees 0..359 (read by spins)
     int m_DrawnAngle = -1;   // angle as last drawn; -1 forces a redraw
     Rect m_RotorRect;
     int m_CursorMode = 0;
@@ -78,7 +160,7 @@ public:
 
     // ---- Stars and bars -------------------------------------------------------------------
     std::uint8_t m_Stars[2] = {0, 0};
-    int m_BarHeight[2] = {0, 0};
+    std::atomic<int> m_BarHeight[2] = {0, 0};  // as last drawn (read by spins and BarValue)
     std::uint8_t m_StarDrawn[64];  // 2 x slot + player; 0 unlit, 1 lit, 0xFF not yet drawn
     int m_StarColumns = 1;
     int m_StarLimit = 8;
@@ -104,6 +186,16 @@ public:
     std::atomic<int> m_RemoteDone{0};        // its end signal (release; owner loads acquire)
     std::atomic<int> m_AudioRun{0};          // run flag of the mixing thread
     std::atomic<int> m_AudioDone{0};         // its end signal (release; owner loads acquire)
+
+private:
+    // The bodies of the operations above; the caller holds m_InputLock.
+    void ButtonDownLocked(int player, std::uint32_t time, std::uint32_t now);
+    void StartSpinLocked(int player, std::uint32_t time, bool fromStart, const int* randomDraw);
+    void StartCharge(int player, std::uint32_t time);
+    void RingBell(int player, std::uint32_t now);
+    SpinAngle MotionLaw(std::uint32_t now) const;
+
+    mutable std::mutex m_InputLock;  // the game input lock (see the top of this file)
 };
 
 }  // namespace wirbelix

@@ -1,5 +1,7 @@
 #include "game/SoundWords.h"
 
+#include <mutex>
+
 namespace wirbelix {
 
 std::atomic<int> g_spinState{Idle};
@@ -11,6 +13,11 @@ OverlaySlot g_overlays[kOverlaySlotCount];
 
 void AddOverlay(const std::int16_t* samples, std::uint32_t count) {
     if (samples == nullptr || count == 0 || count > 0x40000000u) return;
+    // Two callers must not both find the same free slot: the second pointer would go with the
+    // first count and the mixer would read past the end of the shorter clip. The mixer never
+    // takes this lock; it only empties busy slots.
+    static std::mutex writers;
+    std::lock_guard lock(writers);
     for (OverlaySlot& slot : g_overlays) {
         if (slot.remaining.load(std::memory_order_acquire) == 0) {
             slot.next.store(samples, std::memory_order_relaxed);

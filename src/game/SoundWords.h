@@ -104,7 +104,8 @@ extern OverlaySlot g_overlays[kOverlaySlotCount];
 
 // Starts a one-shot sound in the first free slot (lowest index). Ignored for a null pointer,
 // a count of 0 or a count above 0x40000000; dropped when all four slots are busy.
-// Called on the window thread or the remote-control thread (under the game input lock).
+// Thread safe: callers on the window thread and the remote-control thread are serialised by a
+// lock of its own, which the mixer never takes.
 void AddOverlay(const std::int16_t* samples, std::uint32_t count);
 
 // Returns every shared word above to its initial state (all 0, slots free, clips unloaded).

@@ -1,9 +1,12 @@
 #include "shell/ConsoleCommands.h"
 
-#include "pictures/ImageInfoCommand.h"
-
 #include <cstdio>
 #include <cstring>
+
+#include "game/SpinSimulator.h"
+#include "pictures/ImageInfoCommand.h"
+#include "platform/ExportResources.h"
+#include "shell/SettingsListing.h"
 
 namespace wirbelix {
 
@@ -20,6 +23,13 @@ int PrintUsage(int, char**);
 // One row per console command; the handler of each lives with its subsystem.
 const ConsoleCommand kCommands[] = {
     {"--help", "--help                 this list", PrintUsage},
+    {"--settings", "--settings             print every stored setting", RunSettingsCommand},
+    {"--simulate", "--simulate N [--sections S] [--turns T] [--press MS | --sweep] [--seed X]"
+                   "\n         spin N times without a window and test the landings for fairness;"
+                   "\n         with N = 1 --press MS --rand R --angle A: trace one spin",
+     RunSimulateCommand},
+    {"--export-resources", "--export-resources DIR  write the built-in pictures and sounds to DIR",
+     ExportResourcesCommand},
     {"--image-info", "--image-info FILE [--png OUT]  read a picture and tell how it was read", RunImageInfo},
 };
 
