@@ -83,7 +83,8 @@ public:
         CreateImage(image, 32, width, height, NoFill, texts::kTiffBadEntry);
         auto* raster = reinterpret_cast<std::uint32_t*>(image.pixelBase());
         // Bottom-left orientation: raster row 0 is the bottom row, like pixelBase.
-        if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, ORIENTATION_BOTLEFT, 0))
+        // Stop at the first damaged strip: the pixels after it would be left unset.
+        if (!TIFFReadRGBAImageOriented(tif.get(), width, height, raster, ORIENTATION_BOTLEFT, 1))
             throw ETiffError(texts::kTiffReadError);
         Progress(90);
 

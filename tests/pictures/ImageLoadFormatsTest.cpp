@@ -267,6 +267,11 @@ TEST(ImageLoadTiff, NetpbmFilesAndDamagedFiles) {
     const Bytes good = testing::ReadFile(testing::DataPath("netpbm/lzw.tif"));
     EXPECT_EQ(testing::LoadBytes(Bytes(good.begin(), good.begin() + 200), image), kImageReaderError);
     EXPECT_FALSE(LastImageError().empty());
+    // Netpbm puts the strip (bytes 8 to 49) before the directory: damaged LZW data.
+    Bytes damaged = good;
+    for (std::size_t i = 12; i < 48; ++i) damaged[i] = 0xFF;
+    EXPECT_EQ(testing::LoadBytes(damaged, image), kImageReaderError);
+    EXPECT_EQ(LastImageError(), "Fehler beim Lesen");
 }
 
 // ---- PNM ------------------------------------------------------------------------------------
