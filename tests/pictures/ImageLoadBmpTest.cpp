@@ -121,6 +121,16 @@ TEST(ImageLoadBmp, BitmapWithoutFileHeaderReadsLikeTheFile) {
     EXPECT_TRUE(testing::SameRgb(withHeader, without));
 }
 
+TEST(ImageLoadBmp, BitmapWithoutFileHeaderMustHaveAPlausibleSize) {
+    const Bytes file = testing::ReadFile(testing::DataPath("bmpsuite/g/pal8.bmp"));
+    Bytes dib(file.begin() + 14, file.end());
+    dib[4] = 0x40;  // width 0x9C40 = 40000
+    dib[5] = 0x9C;
+    RasterImage image;
+    EXPECT_EQ(testing::LoadBytes(dib, image), kImageReaderError);
+    EXPECT_EQ(LastImageError(), "Die Datei ist keine BMP-Datei !");
+}
+
 TEST(ImageLoadBmp, BmWithCharInTheFirstBytesIsReadAsXpm) {
     Bytes file = testing::ReadFile(testing::DataPath("bmpsuite/g/pal8.bmp"));
     std::memcpy(file.data() + 54, "char", 4);  // inside the palette
