@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "game/SpinSimulator.h"
+#include "pictures/ImageInfoCommand.h"
 #include "platform/ExportResources.h"
 #include "shell/SettingsListing.h"
 
@@ -29,6 +30,7 @@ const ConsoleCommand kCommands[] = {
      RunSimulateCommand},
     {"--export-resources", "--export-resources DIR  write the built-in pictures and sounds to DIR",
      ExportResourcesCommand},
+    {"--image-info", "--image-info FILE [--png OUT]  read a picture and tell how it was read", RunImageInfo},
 };
 
 int PrintUsage(int, char**) {
