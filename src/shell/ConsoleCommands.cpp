@@ -5,7 +5,7 @@
 
 #include "game/SpinSimulator.h"
 #include "pictures/ImageInfoCommand.h"
-#include "platform/ExportResources.h"
+#include "pictures/ExportResources.h"
 #include "shell/SettingsListing.h"
 
 namespace wirbelix {

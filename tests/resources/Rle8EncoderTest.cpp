@@ -5,22 +5,23 @@
 #include <vector>
 
 #include "../../resources/generators/BitmapWriter.h"
-#include "platform/ExportResources.h"
+#include "pictures/DibDecoder.h"
+#include "pictures/RasterImage.h"
 
 namespace wirbelix {
 namespace {
 
-// Encodes indices of the given width and decodes them again; each index i has the colour
-// (i, 255 - i, i ^ 0x55), so the decoded colours tell the index.
+// Encodes indices of the given width and decodes them again, top row first.
 std::vector<std::uint8_t> RoundTrip(int width, const std::vector<std::uint8_t>& indices) {
     std::vector<std::uint32_t> palette;
     for (std::uint32_t i = 0; i < 256; ++i) palette.push_back(i << 16 | (255 - i) << 8 | (i ^ 0x55));
     int height = static_cast<int>(indices.size()) / width;
     gen::Bytes dib = gen::DibRle8(width, height, palette, indices);
-    DecodedPicture pic;
-    EXPECT_TRUE(DecodeDib(ResourceBytes(dib.data(), dib.size()), pic));
+    RasterImage image;
+    EXPECT_EQ(DecodeDib(std::span<const std::uint8_t>(dib.data(), dib.size()), image), DibStatus::Ok);
     std::vector<std::uint8_t> back;
-    for (std::size_t i = 0; i < pic.rgba.size(); i += 4) back.push_back(pic.rgba[i]);
+    for (std::uint32_t y = 0; y < image.height(); ++y)
+        for (std::uint32_t x = 0; x < image.width(); ++x) back.push_back(static_cast<std::uint8_t>(image.GetPixel(x, y)));
     return back;
 }
 
