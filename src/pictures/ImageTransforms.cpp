@@ -6,18 +6,12 @@
 #include <vector>
 
 #include "pictures/FixedSin.h"
+#include "pictures/PixelBytes.h"
 #include "pictures/RasterImage.h"
 
 namespace wirbelix {
 
 namespace {
-
-inline std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 bool HasPixels(const RasterImage& img) { return !img.empty() && img.width() > 0 && img.height() > 0; }
 

@@ -9,27 +9,12 @@
 #include <utility>
 
 #include "pictures/DibDecoder.h"
+#include "pictures/PixelBytes.h"
 #include "platform/ResourceTable.h"
 
 namespace wirbelix {
 
-static_assert(std::endian::native == std::endian::little,
-              "pixels, palette entries and the header block are stored little-endian");
-
 namespace {
-
-inline std::uint16_t Load16(const std::uint8_t* p) {
-    std::uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-inline void Store16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
-inline std::uint32_t Load32(const std::uint8_t* p) {
-    std::uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void Store32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 
 // Grey of a colour word, with the weights of the luminance of television (sum 257/256).
 inline std::uint8_t Grey(std::uint32_t c) {
@@ -179,6 +164,15 @@ const std::uint8_t* ReadRow8Of(const RasterImage& image, const std::uint8_t* row
     }
 }
 
+// The colour word of pixel x of a row: its palette entry at indexed depths.
+template <int D>
+inline std::uint32_t ColourAt(const std::uint8_t* row, std::uint32_t x, const std::uint32_t* pal) {
+    if constexpr (kIndexed<D>)
+        return pal[Px<D>::Get(row, x)];
+    else
+        return Px<D>::Get(row, x);
+}
+
 template <int D>
 const std::uint8_t* ReadRow24Of(const RasterImage& image, const std::uint8_t* row) {
     if constexpr (D == 24) {
@@ -188,11 +182,7 @@ const std::uint8_t* ReadRow24Of(const RasterImage& image, const std::uint8_t* ro
         const std::uint32_t w = image.width();
         const std::uint32_t* pal = image.palette();
         for (std::uint32_t x = 0; x < w; ++x) {
-            std::uint32_t c;
-            if constexpr (kIndexed<D>)
-                c = pal[Px<D>::Get(row, x)];
-            else
-                c = Px<D>::Get(row, x);
+            const std::uint32_t c = ColourAt<D>(row, x, pal);
             out[3 * x] = static_cast<std::uint8_t>(c);
             out[3 * x + 1] = static_cast<std::uint8_t>(c >> 8);
             out[3 * x + 2] = static_cast<std::uint8_t>(c >> 16);
@@ -210,12 +200,8 @@ const std::uint8_t* ReadRow32Of(const RasterImage& image, const std::uint8_t* ro
         const std::uint32_t w = image.width();
         const std::uint32_t* pal = image.palette();
         for (std::uint32_t x = 0; x < w; ++x) {
-            std::uint32_t c;
-            if constexpr (kIndexed<D>)
-                c = pal[Px<D>::Get(row, x)];
-            else
-                c = Px<D>::Get(row, x);  // 12, 16 and 24 yield alpha 0, 15 its flag as 0x80
-            Store32(out + 4 * x, c);
+            // 12, 16 and 24 bits yield alpha 0, 15 bits its flag as 0x80.
+            Store32(out + 4 * x, ColourAt<D>(row, x, pal));
         }
         return out;
     }
