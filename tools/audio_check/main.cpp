@@ -54,17 +54,22 @@ void UseMadeUpClipsWhereMissing() {
     }
 }
 
+// Starts the sound output for view; false, with the output stopped again and a line on
+// standard error, when there is no device to play on.
+bool StartOutputOrSay(CWirbelixView& view) {
+    StartSoundOutput(view);
+    if (WaveStreamGetBlock() != nullptr) return true;
+    std::fprintf(stderr, "no sound device\n");
+    StopSoundOutput(view);
+    return false;
+}
+
 int PlaySpin() {
     UseSdlWaveDevice();
     LoadSoundClips();
     UseMadeUpClipsWhereMissing();
     CWirbelixView view;
-    StartSoundOutput(view);
-    if (WaveStreamGetBlock() == nullptr) {
-        std::fprintf(stderr, "no sound device\n");
-        StopSoundOutput(view);
-        return 1;
-    }
+    if (!StartOutputOrSay(view)) return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     std::printf("F7 held: sweep\n");
     view.OnKeyDown(kKeyF7);
@@ -102,12 +107,7 @@ int MeasureLatency(int rounds) {
     SetWaveDevice(&device);
     UseMadeUpClipsWhereMissing();
     CWirbelixView view;
-    StartSoundOutput(view);
-    if (WaveStreamGetBlock() == nullptr) {
-        std::fprintf(stderr, "no sound device\n");
-        StopSoundOutput(view);
-        return 1;
-    }
+    if (!StartOutputOrSay(view)) return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // steady state
     std::vector<double> figures;
     for (int round = 0; round < rounds; ++round) {
