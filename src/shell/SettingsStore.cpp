@@ -66,14 +66,20 @@ class Connection {
 public:
     ~Connection() { Close(); }
 
-    // Makes sure the database named by the environment is open. False when it is unusable.
-    bool Ensure() {
+    // Makes sure the database named by the environment is open: 0, kErrorFileNotFound when
+    // there is no file yet and mayCreate is false (reading never creates the file), or
+    // kErrorBadDb when it is unusable.
+    int Ensure(bool mayCreate) {
         std::string path = SettingsFilePath();
-        if (db_ && path == path_) return true;
+        if (db_ && path == path_) return kErrorSuccess;
         Close();
         path_ = path;
-        if (path_.empty()) return false;
-        return OpenFile(/*allowMoveAside=*/true);
+        if (path_.empty()) return kErrorBadDb;
+        if (!mayCreate && access(path_.c_str(), F_OK) != 0) {
+            path_.clear();  // look again next time: another program may create it
+            return kErrorFileNotFound;
+        }
+        return OpenFile(/*allowMoveAside=*/true) ? kErrorSuccess : kErrorBadDb;
     }
 
     void Close() {
@@ -243,7 +249,7 @@ int HandleRow(KeyHandle key, bool create, std::int64_t* out) {
 
 int Walk(KeyHandle parent, std::string_view path, bool create, KeyHandle* out) {
     std::lock_guard lock(g_mutex);
-    if (!g_connection.Ensure()) return kErrorBadDb;
+    if (int err = g_connection.Ensure(create)) return err;
     std::int64_t row = 0;
     int err = HandleRow(parent, create, &row);
     if (err != kErrorSuccess) return err;
@@ -293,7 +299,7 @@ int CloseKey(KeyHandle) { return kErrorSuccess; }
 int QueryValue(KeyHandle key, std::string_view name, std::uint32_t* type, std::uint8_t* data,
                std::uint32_t* size) {
     std::lock_guard lock(g_mutex);
-    if (!g_connection.Ensure()) return kErrorBadDb;
+    if (int err = g_connection.Ensure(/*mayCreate=*/false)) return err;
     std::int64_t row = 0;
     int err = HandleRow(key, /*create=*/false, &row);
     if (err != kErrorSuccess) return err;
@@ -324,7 +330,7 @@ int QueryValue(KeyHandle key, std::string_view name, std::uint32_t* type, std::u
 int SetValue(KeyHandle key, std::string_view name, std::uint32_t type,
              std::span<const std::uint8_t> bytes) {
     std::lock_guard lock(g_mutex);
-    if (!g_connection.Ensure()) return kErrorBadDb;
+    if (int err = g_connection.Ensure(/*mayCreate=*/true)) return err;
     if (g_connection.readOnly()) return kErrorAccessDenied;
     std::int64_t row = 0;
     int err = HandleRow(key, /*create=*/true, &row);
@@ -353,7 +359,7 @@ bool ForEachValue(const std::function<void(const ValueView&)>& visit, int* keyCo
     std::string path = SettingsFilePath();
     if (keyCount) *keyCount = 0;
     if (path.empty() || access(path.c_str(), F_OK) != 0) return false;
-    if (!g_connection.Ensure()) return false;
+    if (g_connection.Ensure(/*mayCreate=*/false) != kErrorSuccess) return false;
 
     struct KeyRow {
         std::int64_t parent;

@@ -65,7 +65,8 @@ std::string SettingsFilePath();
 namespace SettingsStore {
 
 // Opens the key at path (components separated by backslashes; empty components are skipped;
-// the empty path is parent itself) below parent.
+// the empty path is parent itself) below parent. Reading (this and QueryValue) never creates the
+// settings file: without one, every key and value is missing.
 int OpenKey(KeyHandle parent, std::string_view path, KeyHandle* out);
 
 // Opens the key at path below parent, creating every missing component.

@@ -29,10 +29,13 @@ TEST_F(SettingsListingTest, MissingEmptyAndFilledStores) {
     EXPECT_NE(access(path().c_str(), F_OK), 0) << "listing must not create the file";
 
     {
-        RegistryKey key;  // creates the file, nothing stored
-        key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_READ);
-        SettingsStore::Shutdown();
+        RegistryKey key;  // reading alone never creates the file
+        EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_READ));
+        EXPECT_NE(access(path().c_str(), F_OK), 0);
     }
+    std::FILE* empty = std::fopen(path().c_str(), "wb");  // an empty file is an empty store
+    ASSERT_NE(empty, nullptr);
+    std::fclose(empty);
     EXPECT_NE(Listing().find("ist leer"), std::string::npos);
     {
         RegistryKey key;
