@@ -14,7 +14,7 @@ using testing::Bytes;
 
 // ---- Files written with libpng -----------------------------------------------------------------
 
-struct PngSpec {
+struct PngLayout {
     std::uint32_t width = 0, height = 0;
     int colourType = PNG_COLOR_TYPE_PALETTE;
     int bitDepth = 8;
@@ -26,7 +26,7 @@ struct PngSpec {
 
 void OnWriteError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 
-bool WriteRows(png_structp png, png_infop info, std::FILE* f, const PngSpec* s) {
+bool WriteRows(png_structp png, png_infop info, std::FILE* f, const PngLayout* s) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_init_io(png, f);
     png_set_IHDR(png, info, s->width, s->height, s->bitDepth, s->colourType, PNG_INTERLACE_NONE,
@@ -46,12 +46,12 @@ bool WriteRows(png_structp png, png_infop info, std::FILE* f, const PngSpec* s) 
     return true;
 }
 
-std::string WritePng(const std::string& name, const PngSpec& spec) {
+std::string WritePng(const std::string& name, const PngLayout& layout) {
     const std::string path = testing::ScratchPath(name);
     std::FILE* f = std::fopen(path.c_str(), "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, OnWriteError, nullptr);
     png_infop info = png_create_info_struct(png);
-    const bool ok = WriteRows(png, info, f, &spec);
+    const bool ok = WriteRows(png, info, f, &layout);
     png_destroy_write_struct(&png, &info);
     std::fclose(f);
     EXPECT_TRUE(ok) << name;
@@ -59,8 +59,8 @@ std::string WritePng(const std::string& name, const PngSpec& spec) {
 }
 
 // A 4 x 2 palette picture using entries 0, 1 and 2 (3 exists but is unused).
-PngSpec PalettePicture(std::vector<png_byte> trns) {
-    PngSpec s;
+PngLayout PalettePicture(std::vector<png_byte> trns) {
+    PngLayout s;
     s.width = 4;
     s.height = 2;
     s.palette = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {9, 9, 9}};
@@ -154,7 +154,7 @@ TEST(ImageLoadPng, GreyWithAlphaKeepsItsAlphaIn32Bits) {
 }
 
 TEST(ImageLoadPng, RgbIsStoredBlueFirst) {
-    PngSpec s;
+    PngLayout s;
     s.width = 2;
     s.height = 1;
     s.colourType = PNG_COLOR_TYPE_RGB;
@@ -202,7 +202,7 @@ TEST(ImageLoadPng, PaletteTransparencyRule) {
 
 TEST(ImageLoadPng, SizesAboveTheLimitAreRefusedBeforeReading) {
     // 1-bit grey rows are tiny, so a 32769-pixel-wide file is small.
-    PngSpec s;
+    PngLayout s;
     s.width = 32769;
     s.height = 1;
     s.colourType = PNG_COLOR_TYPE_GRAY;
