@@ -21,10 +21,7 @@ void ImageReader::ReadFile(std::string_view name, RasterImage& image) {
 }
 
 void ImageReader::Progress(int percent) {
-    if (progress_ == nullptr) return;
-    bool abort = false;
-    progress_(progressUser_, percent, abort);
-    if (abort) throw EGraphicsAbort();
+    if (ProgressAsksToStop(progress_, progressUser_, percent)) throw EGraphicsAbort();
 }
 
 std::unique_ptr<ImageReader> MakeImageReader(ImageFormat format) {

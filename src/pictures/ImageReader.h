@@ -76,6 +76,15 @@ protected:
     int imageCount_ = -1;
 };
 
+// Calls progress (when set) with percent and answers whether it asked to stop. Never throws, so
+// the readers whose library jumps back on errors can call it inside that frame.
+inline bool ProgressAsksToStop(ImageProgress progress, void* user, int percent) {
+    if (progress == nullptr) return false;
+    bool abort = false;
+    progress(user, percent, abort);
+    return abort;
+}
+
 // The reader for a format; null for ImageFormat::Unknown.
 std::unique_ptr<ImageReader> MakeImageReader(ImageFormat format);
 

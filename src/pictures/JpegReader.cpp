@@ -82,9 +82,7 @@ void SkipInputData(j_decompress_ptr cinfo, long count) {
 void TermSource(j_decompress_ptr) {}
 
 bool Aborted(JpegContext* ctx, int percent) {
-    if (ctx->progress == nullptr) return false;
-    bool abort = false;
-    ctx->progress(ctx->progressUser, percent, abort);
+    const bool abort = ProgressAsksToStop(ctx->progress, ctx->progressUser, percent);
     if (abort) ctx->failure = JpegFailure::Aborted;
     return abort;
 }

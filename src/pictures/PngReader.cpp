@@ -59,9 +59,7 @@ void OnRead(png_structp png, png_bytep data, png_size_t length) {
 }
 
 bool Aborted(PngContext* ctx, int percent) {
-    if (ctx->progress == nullptr) return false;
-    bool abort = false;
-    ctx->progress(ctx->progressUser, percent, abort);
+    const bool abort = ProgressAsksToStop(ctx->progress, ctx->progressUser, percent);
     if (abort) ctx->failure = PngFailure::Aborted;
     return abort;
 }
