@@ -16,6 +16,19 @@ using namespace gen;
 
 const std::uint32_t kSectionColours[6] = {0xC8283A, 0xE9621B, 0xEDC21F, 0x2E9D4E, 0x2466C2, 0x7A3DA8};
 
+// A gold disc of the given radius round (cx, cy): a dark outline of width edge, then gold that is
+// lighter towards the top left, from colour dark to colour light.
+void GoldDisc(Canvas& c, double cx, double cy, double radius, double edge, std::uint32_t dark,
+              std::uint32_t light) {
+    c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, radius); },
+           [](double, double) { return Rgb(0x3A2806); });
+    c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, radius - edge); },
+           [&](double x, double y) {
+               double t = Clamp01(0.5 - ((x - cx) * 0.6 + (y - cy) * 0.8) / (2 * radius));
+               return Mix(Rgb(dark), Rgb(light), t);
+           });
+}
+
 Canvas MakeIcon(int size) {
     Canvas c(size, size);
     double s = size / 256.0;  // design units: a 256 pixel icon
@@ -33,13 +46,7 @@ Canvas MakeIcon(int size) {
         c.Over(shadow);
     }
     // The rim: gold, lighter at the top left.
-    c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, rimOuter); },
-           [](double, double) { return Rgb(0x3A2806); });
-    c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, rimOuter - std::max(1.0, 4 * s)); },
-           [&](double x, double y) {
-               double t = Clamp01(0.5 - ((x - cx) * 0.6 + (y - cy) * 0.8) / (2 * rimOuter));
-               return Mix(Rgb(0x9C6F12), Rgb(0xFFE58A), t);
-           });
+    GoldDisc(c, cx, cy, rimOuter, std::max(1.0, 4 * s), 0x9C6F12, 0xFFE58A);
     // The sections, with a darker edge towards the rim.
     c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, faceR); },
            [&](double x, double y) {
@@ -78,13 +85,7 @@ Canvas MakeIcon(int size) {
                return side < 0 ? Rgb(0xF2F5F8) : Rgb(0x9AA4AF);
            });
     double hub = (small ? 30 : 24) * s;
-    c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, hub); },
-           [](double, double) { return Rgb(0x3A2806); });
-    c.Fill([&](double x, double y) { return DistCircle(x, y, cx, cy, hub - std::max(1.0, 4 * s)); },
-           [&](double x, double y) {
-               double t = Clamp01(0.5 - ((x - cx) * 0.6 + (y - cy) * 0.8) / (2 * hub));
-               return Mix(Rgb(0xA67A18), Rgb(0xFFEFA8), t);
-           });
+    GoldDisc(c, cx, cy, hub, std::max(1.0, 4 * s), 0xA67A18, 0xFFEFA8);
     return c;
 }
 
