@@ -15,8 +15,8 @@ struct LargestSpin {
         ResetSoundWords();
         static const std::int16_t tick[465] = {};
         g_soundClips[ClipTick] = SoundClip{tick, 465};
-        view.m_StepCount = 12;
-        view.m_TurnCount = 20.0;
+        view.m_StepCount(view.LockGameInput()) = 12;
+        view.m_TurnCount(view.LockGameInput()) = 20.0;
     }
     // Puts player 0 back into a charge of 2000 ms, the state a release finds.
     void Charge(std::uint32_t release) {

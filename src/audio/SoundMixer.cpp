@@ -97,8 +97,6 @@ void AddOverlays(std::int16_t* block) {
     }
 }
 
-WorkerThread g_mixerThread;
-
 }  // namespace
 
 SoundClip LoadSoundClip(std::span<const std::uint8_t> image) {
@@ -156,11 +154,11 @@ int MixerThread(CWirbelixView& view) {
 }
 
 void StartSoundOutput(CWirbelixView& view) {
-    g_mixerThread.Join();  // reclaims a mixing thread of an earlier start that has ended
+    view.m_MixerThread.Join();  // reclaims a mixing thread of an earlier start that has ended
     view.m_AudioDone.store(0, std::memory_order_relaxed);
     view.m_AudioRun.store(1, std::memory_order_release);
     WaveStreamOpen(kMixSampleRate, 16, 1, kMixBlockBytes);
-    if (!g_mixerThread.Start([&view] { MixerThread(view); }, kMixerStackBytes,
+    if (!view.m_MixerThread.Start([&view] { MixerThread(view); }, kMixerStackBytes,
                              ThreadPriority::Highest)) {
         view.m_AudioDone.store(1, std::memory_order_release);  // nothing to wait for at stop
     }
@@ -170,11 +168,11 @@ void StartSoundOutput(CWirbelixView& view) {
 void StopSoundOutput(CWirbelixView& view) {
     view.m_AudioRun.store(0, std::memory_order_release);
     WaveStreamReset();
-    if (g_mixerThread.Joinable()) {
+    if (view.m_MixerThread.Joinable()) {
         while (view.m_AudioDone.load(std::memory_order_acquire) == 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-        g_mixerThread.Join();
+        view.m_MixerThread.Join();
     }
     WaveStreamClose();
 }

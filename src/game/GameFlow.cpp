@@ -20,15 +20,15 @@ bool IsSpinning(int state) { return state == Spinning1 || state == Spinning2; }
 }  // namespace
 
 void CWirbelixView::PlayerButtonDown(int player, std::uint32_t time) {
-    std::lock_guard lock(m_InputLock);
-    ButtonDownLocked(player, time, GetTickCount());
+    const GameInputLock lock = LockGameInput();
+    ButtonDownLocked(lock, player, time, GetTickCount());
 }
 
-void CWirbelixView::ButtonDownLocked(int player, std::uint32_t time, std::uint32_t now) {
+void CWirbelixView::ButtonDownLocked(const GameInputLock& lock, int player, std::uint32_t time, std::uint32_t now) {
     if (player != 0 && player != 1) return;
     int busy = g_spinState.load(std::memory_order_acquire);
     if (busy == Idle) {
-        StartCharge(player, time);
+        StartCharge(lock, player, time);
         return;
     }
     if (IsSpinning(busy)) {
@@ -36,7 +36,7 @@ void CWirbelixView::ButtonDownLocked(int player, std::uint32_t time, std::uint32
         const auto decelerationMs = static_cast<std::uint32_t>(m_DurationMs);
         // 1600 ms after the deceleration the old spin may be abandoned, even mid-swing.
         if (sinceStart >= decelerationMs && sinceStart - decelerationMs > 1600) {
-            StartCharge(player, time);
+            StartCharge(lock, player, time);
             return;
         }
         // After the first 200 ms of a spin even its own player's press rings.
@@ -45,10 +45,10 @@ void CWirbelixView::ButtonDownLocked(int player, std::uint32_t time, std::uint32
     // The player who owns the charge or spin (b - 1 modulo 2, with -1 counting as odd) is
     // ignored; everybody else hears the bell. With busy set to the player above, nobody owns it.
     const int owner = (busy - 1) & 1;
-    if (player != owner) RingBell(player, now);
+    if (player != owner) RingBell(lock, player, now);
 }
 
-void CWirbelixView::StartCharge(int player, std::uint32_t time) {
+void CWirbelixView::StartCharge(const GameInputLock&, int player, std::uint32_t time) {
     m_BarMode = 0;
     g_mixPos.store(0, std::memory_order_relaxed);
     g_mixMode.store(MixSweep, std::memory_order_release);  // the sweep from its beginning
@@ -56,7 +56,7 @@ void CWirbelixView::StartCharge(int player, std::uint32_t time) {
     g_spinState.store(player + 1, std::memory_order_release);
 }
 
-void CWirbelixView::RingBell(int player, std::uint32_t now) {
+void CWirbelixView::RingBell(const GameInputLock&, int player, std::uint32_t now) {
     if (now - m_LastBell[player] <= 100) return;  // at most one bell per player per 101 ms
     m_LastBell[player] = now;
     const SoundClip& bell = g_soundClips[ClipError];
@@ -64,7 +64,7 @@ void CWirbelixView::RingBell(int player, std::uint32_t now) {
 }
 
 void CWirbelixView::OnStart() {
-    std::lock_guard lock(m_InputLock);
+    const GameInputLock lock = LockGameInput();
     const std::uint32_t now = GetTickCount();
     std::uint32_t back;
     if (g_spinState.load(std::memory_order_acquire) == Idle) {
@@ -76,7 +76,7 @@ void CWirbelixView::OnStart() {
     }
     m_PressStart = now - back;
     g_spinState.store(Charging1, std::memory_order_release);
-    StartSpinLocked(0, now, true, nullptr);
+    StartSpinLocked(lock, 0, now, true, nullptr);
     // The bars of a Start are hidden or frozen and drain by themselves. Once they are empty
     // and follow the game again, player 0's bar must not reappear from the height it had when
     // the command came (which would happen if the spin kept it as its release height).
@@ -84,7 +84,7 @@ void CWirbelixView::OnStart() {
 }
 
 void CWirbelixView::OnStopPointer() {
-    std::lock_guard lock(m_InputLock);
+    const GameInputLock lock = LockGameInput();
     g_spinState.store(Idle, std::memory_order_release);
     g_mixPos.store(0, std::memory_order_relaxed);
     g_mixMode.store(MixSilent, std::memory_order_release);
@@ -121,7 +121,7 @@ void CWirbelixView::OnKeyUp(int key) {
 
 int CWirbelixView::BarValue(int player, std::uint32_t now) {
     if (player != 0 && player != 1) return 0;
-    std::lock_guard lock(m_InputLock);
+    const GameInputLock lock = LockGameInput();
     const int fullHeight = m_Height;
     const int other = 1 - player;
     std::int64_t n;
@@ -159,9 +159,9 @@ int CWirbelixView::BarValue(int player, std::uint32_t now) {
 }
 
 bool CWirbelixView::AdvanceSpin(std::uint32_t now, int player1Bar) {
-    std::lock_guard lock(m_InputLock);
+    const GameInputLock lock = LockGameInput();
     if (!IsSpinning(g_spinState.load(std::memory_order_acquire))) return false;
-    const SpinAngle at = MotionLaw(now);
+    const SpinAngle at = MotionLaw(lock, now);
     if (at.swingEnded) {
         g_mixPos.store(0, std::memory_order_relaxed);
         g_mixMode.store(MixSilent, std::memory_order_release);  // the ticks stop

@@ -12,11 +12,13 @@
 // input, the commands, BarValue, SpinAngleAt, AdvanceSpin) holds the view's one game input lock
 // for its whole run, so a key on the window thread and a button of the remote box handled at the
 // same moment act one after the other, and the frame step never reads a half-written spin. The
-// lock is never held while waiting for anything else. Code outside these operations that
-// changes a setting a spin reads (m_StepCount, m_TurnCount) takes the lock with LockGameInput.
-// The spin fields (m_PressStart to m_ReleaseBar), m_BarMode and m_LastBell are guarded by this
-// lock: other code reads them only while holding LockGameInput. m_Angle and m_BarHeight are
-// written by the frame step outside the lock and are therefore atomic words.
+// lock is never held while waiting for anything else. The rule is enforced by types: the bodies
+// that need the lock take a GameInputLock as proof, and the settings a spin reads
+// (m_StepCount, m_TurnCount) are InputGuarded values that can only be reached with that proof.
+// The spin fields (m_PressStart to m_ReleaseBar), m_BarMode and m_LastBell are written only
+// under the lock; other threads read them only while holding it, the window thread may read
+// them without it (it is the only other writer). m_Angle and m_BarHeight are written by the
+// frame step outside the lock and are therefore atomic words.
 #pragma once
 
 #include <atomic>
@@ -24,8 +26,12 @@
 #include <mutex>
 #include <string>
 
+#include "game/RotorCache.h"
 #include "game/SoundWords.h"
+#include "pictures/RasterImage.h"
+#include "platform/Thread.h"
 #include "platform/WindowSystem.h"
+#include "ui/PictureWindow.h"
 
 namespace wirbelix {
 
@@ -58,6 +64,42 @@ extern std::atomic<int> g_frameBusy;
 // OnKeyUp (the virtual-key numbers of F7 and F8).
 inline constexpr int kKeyF7 = 0x76;  // player 0
 inline constexpr int kKeyF8 = 0x77;  // player 1
+
+// The frame timer of the view: its number and period.
+inline constexpr int kFrameTimerId = 14766;
+inline constexpr int kFramePeriodMs = 20;
+
+// Control number of the view's picture window.
+inline constexpr int kPictureWindowId = 38680;
+
+// Bitmap resources of the three star pictures (large, medium, small).
+inline constexpr int kStarBitmaps[3] = {149, 150, 151};
+
+// Proof that the caller holds a view's game input lock. Made only by
+// CWirbelixView::LockGameInput; whoever has one may call the *Locked operations and reach the
+// InputGuarded values. Movable, not copyable; the lock is released when it goes.
+class GameInputLock {
+public:
+    GameInputLock(GameInputLock&&) = default;
+    GameInputLock& operator=(GameInputLock&&) = default;
+
+private:
+    friend class CWirbelixView;
+    explicit GameInputLock(std::mutex& m) : lock_(m) {}
+    std::unique_lock<std::mutex> lock_;
+};
+
+// A value that only a holder of the game input lock may read or write: view.m_StepCount(lock).
+template <class T>
+class InputGuarded {
+public:
+    explicit InputGuarded(T initial) : value_(initial) {}
+    T& operator()(const GameInputLock&) { return value_; }
+    const T& operator()(const GameInputLock&) const { return value_; }
+
+private:
+    T value_;
+};
 
 // What the motion law gives for one moment of a spin.
 struct SpinAngle {
@@ -129,8 +171,54 @@ public:
     // a press on the remote thread from being undone by the end of the spin it replaced.
     bool AdvanceSpin(std::uint32_t now, int player1Bar);
 
-    // Holds the game input lock for code that changes m_StepCount or m_TurnCount.
-    std::unique_lock<std::mutex> LockGameInput() const { return std::unique_lock(m_InputLock); }
+    // Takes the game input lock; the proof releases it when it goes.
+    GameInputLock LockGameInput() const { return GameInputLock(m_InputLock); }
+
+    // ---- Window life cycle (window thread; the window system's adapter forwards) -----------
+
+    // The view's window was created: the picture window, the star pictures, the star size, the
+    // remote-control thread, the frame timer, the sound clips, the pictures and the sound
+    // output, in this order. Answers false when baseCreated is false (nothing is started then).
+    // The picture window reaches the screen through CurrentWindowSystem().
+    bool OnCreate(bool baseCreated = true);
+    // The client size changed (back-buffer pixels). A zero width or height changes nothing.
+    void OnSize(int width, int height);
+    // Timer kFrameTimerId runs the frame step; other timers are ignored.
+    void OnTimer(int timerId);
+    // The window goes: hides the main window, stops the mixing thread, closes the sound output.
+    void OnDestroy();
+
+    // ---- Frame rendering (window thread) --------------------------------------------------
+
+    // One frame: bars and stars, the spin's angle and end, separators, layout, rotor. Draws into
+    // m_PictureWindow's back buffer and invalidates exactly what changed.
+    void FrameStep();
+
+    // ---- Commands (window thread) ---------------------------------------------------------
+
+    // Runs the view's handler of a command number; false when the view has none.
+    bool OnCommand(int command);
+    // The check state of a command: 1 checked, 0 unchecked, -1 the command shows no state.
+    int CommandChecked(int command) const;
+    // Whether the view handles the command (a command nobody handles is disabled).
+    bool HandlesCommand(int command) const;
+
+    void ApplyStarSize(int preset);
+    void SetStarSize(int preset);
+    // Stores the cursor mode and the view's screen rectangle (right edge reduced by 1).
+    void SetCursorMode(int mode);
+    // "COM-Port auswählen": asks for the port with the input box and applies the answer.
+    void OnChooseComPort();
+    // Applies a text entered in the port input box: "COMn" (any case), a number, or a device
+    // path (starting with "/"), which is stored in the port table under the lowest COM number
+    // that already names it or is free. Other text gives port 0.
+    void ApplyComPortText(const std::string& text);
+
+    // Loads the background and rotor pictures (or the built-in pair) and checks the pivots.
+    void LoadPictures();
+
+    // Writes "StarSize" and "ComPort" to the settings (done by the destructor).
+    void StoreSettings() const;
 
     // ---- Settings (read from the store at construction) -----------------------------------
     int m_StarSize = 0;             // star-size preset 0..3 (other values behave as 0)
@@ -139,9 +227,9 @@ public:
     std::string m_RotorPath;        // rotor picture file
     int m_ImageX = 0, m_ImageY = 0; // rotor pivot on the background, background pixels
     int m_RotorX = 0, m_RotorY = 0; // pivot of the rotor picture, rotor pixels
-    int m_StepCount = 6;            // sections of the circle, 2..12
+    InputGuarded<int> m_StepCount{6};         // sections of the circle, 2..12
     int m_StepStart = 0;            // rotation offset of the drawn rotor, 1/131072 turn
-    double m_TurnCount = 5.0;       // turns of a full-strength spin, 2..20
+    InputGuarded<double> m_TurnCount{5.0};    // turns of a full-strength spin, 2..20
 
     // ---- Layout (back-buffer pixels) ------------------------------------------------------
     int m_Width = 0, m_Height = 0;
@@ -187,13 +275,52 @@ public:
     std::atomic<int> m_AudioRun{0};          // run flag of the mixing thread
     std::atomic<int> m_AudioDone{0};         // its end signal (release; owner loads acquire)
 
+    // ---- Pictures (window thread) ---------------------------------------------------------
+    RasterImage m_StarLarge, m_StarMedium, m_StarSmall;  // bitmaps 149, 150, 151
+    RasterImage m_StarImage;        // the star of the current preset
+    RasterImage m_Background;       // background as loaded
+    RasterImage m_Rotor;            // rotor as loaded
+    RasterImage m_ScaledBackground; // fitted to the centre area
+    RasterImage m_ScaledRotor;      // scaled by the same ratio, 32-bit with alpha
+    RotorCache m_RotorCache;        // turned copies of m_ScaledRotor, one per whole degree
+    int m_CustomPictures = 0;       // the user's own two pictures are in use
+    unsigned m_PicturesLoaded = 0;  // counts LoadPictures runs; the layout rebuilds on a change
+    unsigned m_PicturesBuilt = ~0u; // m_PicturesLoaded when the scaled pictures were built
+
+    // The view's only child window, which shows the back buffer every frame draws into. Its
+    // invalidations go to the installed window system (InvalidatePicture, RedrawPicture).
+    PictureWindow m_PictureWindow;
+
+    // ---- Worker threads (started by OnCreate, ended by OnDestroy and the destructor) -------
+    WorkerThread m_RemoteThread;
+    WorkerThread m_MixerThread;
+
 private:
-    // The bodies of the operations above; the caller holds m_InputLock.
-    void ButtonDownLocked(int player, std::uint32_t time, std::uint32_t now);
-    void StartSpinLocked(int player, std::uint32_t time, bool fromStart, const int* randomDraw);
-    void StartCharge(int player, std::uint32_t time);
-    void RingBell(int player, std::uint32_t now);
-    SpinAngle MotionLaw(std::uint32_t now) const;
+    // The bodies of the operations above; the lock proves the caller holds m_InputLock.
+    void ButtonDownLocked(const GameInputLock&, int player, std::uint32_t time, std::uint32_t now);
+    void StartSpinLocked(const GameInputLock&, int player, std::uint32_t time, bool fromStart,
+                         const int* randomDraw);
+    void StartCharge(const GameInputLock&, int player, std::uint32_t time);
+    void RingBell(const GameInputLock&, int player, std::uint32_t now);
+    SpinAngle MotionLaw(const GameInputLock&, std::uint32_t now) const;
+
+    // Frame step pieces (FrameStep.cpp).
+    void DrawBarsAndStars(int player, std::uint32_t now);
+    void DrawSeparators();
+    void LayOut();
+    void DrawRotor(bool laidOut);
+    void Invalidate(int x, int y, int width, int height);
+
+    // Connects m_PictureWindow to CurrentWindowSystem().
+    class WindowSystemPictureHost final : public PictureWindowHost {
+    public:
+        void InvalidateWindow(const Rect& windowRect, bool erase) override;
+        void RedrawNow() override;
+        void SetScrollBar(bool, bool, bool, int, int, int) override {}
+        void PostToSelf(int command) override;
+    };
+    WindowSystemPictureHost m_PictureHost;
+    bool m_Created = false;  // OnCreate ran to its end
 
     mutable std::mutex m_InputLock;  // the game input lock (see the top of this file)
 };

@@ -28,6 +28,11 @@ void AddOverlay(const std::int16_t* samples, std::uint32_t count) {
 }
 
 void ResetSoundWords() {
+    ResetPlayingWords();
+    for (SoundClip& c : g_soundClips) c = SoundClip{};
+}
+
+void ResetPlayingWords() {
     g_spinState.store(Idle);
     g_mixMode.store(MixSilent);
     g_mixPos.store(0);
@@ -37,7 +42,6 @@ void ResetSoundWords() {
         e.step.store(0);
         e.endSample.store(0);
     }
-    for (SoundClip& c : g_soundClips) c = SoundClip{};
     for (OverlaySlot& s : g_overlays) {
         s.remaining.store(0);
         s.next.store(nullptr);

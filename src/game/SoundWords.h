@@ -112,4 +112,8 @@ void AddOverlay(const std::int16_t* samples, std::uint32_t count);
 // For tests and for a view that is created anew; no other thread may be running.
 void ResetSoundWords();
 
+// The same but for the clips, which stay loaded: the state of a process in which nothing has
+// played yet. A view does this when it is constructed.
+void ResetPlayingWords();
+
 }  // namespace wirbelix

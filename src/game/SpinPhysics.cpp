@@ -29,18 +29,18 @@ int SectionsOf(int stepCount) {
 }  // namespace
 
 void CWirbelixView::StartSpin(int player, std::uint32_t time, bool fromStart) {
-    std::lock_guard lock(m_InputLock);
-    StartSpinLocked(player, time, fromStart, nullptr);
+    const GameInputLock lock = LockGameInput();
+    StartSpinLocked(lock, player, time, fromStart, nullptr);
 }
 
 void CWirbelixView::StartSpinWithDraw(int player, std::uint32_t time, bool fromStart,
                                       int randomDraw) {
     randomDraw = std::clamp(randomDraw, 0, kSpinRandomMax);
-    std::lock_guard lock(m_InputLock);
-    StartSpinLocked(player, time, fromStart, &randomDraw);
+    const GameInputLock lock = LockGameInput();
+    StartSpinLocked(lock, player, time, fromStart, &randomDraw);
 }
 
-void CWirbelixView::StartSpinLocked(int player, std::uint32_t time, bool fromStart,
+void CWirbelixView::StartSpinLocked(const GameInputLock& lock, int player, std::uint32_t time, bool fromStart,
                                     const int* randomDraw) {
     if (player != 0 && player != 1) return;
     const int state = g_spinState.load(std::memory_order_acquire);
@@ -56,7 +56,7 @@ void CWirbelixView::StartSpinLocked(int player, std::uint32_t time, bool fromSta
 
     // Offset of the rotor from the nearest landing position, as a fraction of a turn. The
     // section width here is in whole degrees (51 for 7 sections), the rounding below uses 1/N.
-    const int sections = SectionsOf(m_StepCount);
+    const int sections = SectionsOf(m_StepCount(lock));
     const int startAngle = m_Angle.load(std::memory_order_relaxed);
     const int width = 360 / sections;
     int rem = startAngle % width;
@@ -65,11 +65,12 @@ void CWirbelixView::StartSpinLocked(int player, std::uint32_t time, bool fromSta
     if (offset > 0.5) offset -= 1.0;
     if (offset < -0.5) offset += 1.0;
 
-    if (!(m_TurnCount >= 2.0 && m_TurnCount <= 20.0)) m_TurnCount = 5.0;  // also catches NaN
+    double& turnCount = m_TurnCount(lock);
+    if (!(turnCount >= 2.0 && turnCount <= 20.0)) turnCount = 5.0;  // also catches NaN
 
     m_Strength = held * 0.0005;
     const int draw = randomDraw ? *randomDraw : DrawSpinRandom();
-    const double v = (draw * 0.000030517578125 + m_Strength * m_TurnCount) * sections;
+    const double v = (draw * 0.000030517578125 + m_Strength * turnCount) * sections;
 
     // Whole sections to travel, less the offset, so the rotor rests on a landing position.
     // With no section to travel and the rotor already past its nearest landing position the
@@ -134,11 +135,11 @@ void CWirbelixView::StartSpinLocked(int player, std::uint32_t time, bool fromSta
 }
 
 SpinAngle CWirbelixView::SpinAngleAt(std::uint32_t now) const {
-    std::lock_guard lock(m_InputLock);
-    return MotionLaw(now);
+    const GameInputLock lock = LockGameInput();
+    return MotionLaw(lock, now);
 }
 
-SpinAngle CWirbelixView::MotionLaw(std::uint32_t now) const {
+SpinAngle CWirbelixView::MotionLaw(const GameInputLock&, std::uint32_t now) const {
     const std::uint32_t elapsed = now - m_PressStart;
     const auto decelerationMs = static_cast<std::uint32_t>(m_DurationMs);
     SpinAngle result;

@@ -82,9 +82,9 @@ SimulationResult SpinSimulator::Run(const SimulationOptions& options) {
     Session& s = *session_;
     CWirbelixView& view = s.view;
     {
-        auto lock = view.LockGameInput();
-        view.m_StepCount = options.sections;
-        view.m_TurnCount = options.turnCount;
+        const GameInputLock lock = view.LockGameInput();
+        view.m_StepCount(lock) = options.sections;
+        view.m_TurnCount(lock) = options.turnCount;
     }
     const int sections = std::clamp(options.sections, 2, 12);
     std::uniform_int_distribution<int> pressTime(0, 2000);
@@ -140,8 +140,11 @@ SpinTrace TraceSpin(int sections, double turnCount, int pressMs, int randomDraw,
     ManualTickClock clock(100000);
     ScopedTickClock use(clock);
     CWirbelixView view;
-    view.m_StepCount = sections;
-    view.m_TurnCount = turnCount;
+    {
+        const GameInputLock lock = view.LockGameInput();
+        view.m_StepCount(lock) = sections;
+        view.m_TurnCount(lock) = turnCount;
+    }
     view.m_Angle = ((startAngle % 360) + 360) % 360;
     const std::uint32_t release = clock.Now();
     view.PlayerButtonDown(0, release - static_cast<std::uint32_t>(pressMs));

@@ -1,6 +1,7 @@
 // The picture transforms of RasterImage: Resample, Rotate, BlendAt and Compose. Each loop picks
 // its pixel functions (or a specialised loop) once per call; the per-pixel work is integer only.
 #include <algorithm>
+#include <cstdint>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -510,14 +511,33 @@ bool RasterImage::BlendAt(const RasterImage& source, int x, int y) {
 // ---- Compose ---------------------------------------------------------------------------------------
 
 bool RasterImage::Compose(const RasterImage& source, int x, int y, std::uint32_t flags) {
+    return ComposeWithin(source, x, y, 0, 0, INT32_MAX, INT32_MAX, flags);
+}
+
+bool RasterImage::ComposeWithin(const RasterImage& source, int x, int y, int left, int top,
+                                int right, int bottom, std::uint32_t flags) {
     if (flags != 0) return false;  // the colour-key and alpha-test modes are not offered
     if (&source == this) {
         const RasterImage copy(source);
-        return Compose(copy, x, y, flags);
+        return ComposeWithin(copy, x, y, left, top, right, bottom, flags);
     }
     if (!HasPixels(*this) || !HasPixels(source)) return false;
     Clip clip;
     if (!ClipPlacement(*this, source, x, y, clip)) return false;
+    // Narrow the placed rectangle to the target area left..right x top..bottom.
+    {
+        const std::int64_t x0 = std::max<std::int64_t>(clip.dstX, left);
+        const std::int64_t y0 = std::max<std::int64_t>(clip.dstY, top);
+        const std::int64_t x1 = std::min<std::int64_t>(std::int64_t(clip.dstX) + clip.width, right);
+        const std::int64_t y1 = std::min<std::int64_t>(std::int64_t(clip.dstY) + clip.height, bottom);
+        if (x1 <= x0 || y1 <= y0) return false;
+        clip.srcX += static_cast<std::uint32_t>(x0 - clip.dstX);
+        clip.srcY += static_cast<std::uint32_t>(y0 - clip.dstY);
+        clip.dstX = static_cast<std::uint32_t>(x0);
+        clip.dstY = static_cast<std::uint32_t>(y0);
+        clip.width = static_cast<std::uint32_t>(x1 - x0);
+        clip.height = static_cast<std::uint32_t>(y1 - y0);
+    }
 
     const std::uint32_t depth = bitsPerPixel_;
     if (source.bitsPerPixel() == depth) {

@@ -257,6 +257,10 @@ public:
     // Copies source at (x, y) onto this image, converting the depth. Only flags 0 is offered;
     // other flags answer false. True when something was copied.
     bool Compose(const RasterImage& source, int x, int y, std::uint32_t flags = 0);
+    // Compose limited to the target area left..right-1 x top..bottom-1: the pixels written are
+    // exactly those Compose writes there, and no others. True when something was copied.
+    bool ComposeWithin(const RasterImage& source, int x, int y, int left, int top, int right,
+                       int bottom, std::uint32_t flags = 0);
 
 private:
     void ReleasePixels();

@@ -5,6 +5,7 @@
 // for the window thread. Every other member is called on the window thread only.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace wirbelix {
@@ -42,6 +43,24 @@ public:
     // Marks a rectangle of the picture window for repainting, or repaints it at once.
     virtual void InvalidatePicture(const Rect& r) = 0;
     virtual void RedrawPicture(const Rect& r) = 0;
+
+    // Starts or stops the view's periodic timer: every periodMs the window thread calls the
+    // view's OnTimer(id). The default does nothing (no window, no timer).
+    virtual void StartTimer(int /*id*/, int /*periodMs*/) {}
+    virtual void StopTimer(int /*id*/) {}
+
+    // Hides the application's main window (the first step of the view's destruction).
+    virtual void HideMainWindow() {}
+
+    // The view's window rectangle on the screen.
+    virtual Rect ViewScreenRect() { return Rect{}; }
+
+    // The one-line input box: caption, prompt, the field's first text and a tooltip on the
+    // field. The entered text after OK; nothing after cancel (or without a window system).
+    struct TextRequest {
+        std::string caption, prompt, value, fieldToolTip;
+    };
+    virtual std::optional<std::string> AskText(const TextRequest& /*request*/) { return std::nullopt; }
 };
 
 // The installed window system, or null (headless runs, most tests). Set once on the window

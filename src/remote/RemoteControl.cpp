@@ -13,6 +13,11 @@ namespace wirbelix {
 std::atomic<std::uint32_t> g_remoteLastDown[2] = {};
 std::atomic<std::uint32_t> g_remoteLastUp[8] = {};
 
+void ResetRemoteWords() {
+    for (auto& t : g_remoteLastDown) t.store(0, std::memory_order_relaxed);
+    for (auto& t : g_remoteLastUp) t.store(0, std::memory_order_relaxed);
+}
+
 namespace {
 
 // True when time is 0..kRemoteBounceMs after last, as a signed 32-bit difference.

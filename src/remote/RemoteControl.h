@@ -36,6 +36,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "game/CommandTable.h"
 #include "remote/RemoteLineParser.h"
 
 namespace wirbelix {
@@ -59,21 +60,23 @@ inline constexpr int kRemoteWaitMs = 100;
 
 // The commands that buttons 2..7 post when released (0: the button is a player's).
 inline constexpr int kRemoteButtonCommands[8] = {
-    0,      // button 0: first player's button
-    0,      // button 1: second player's button
-    32809,  // "Starte\tF5"
-    32813,  // "Zeiger anhalten\tF6"
-    33036,  // "Erster Spieler -\tF3"
-    33034,  // "Erster Spieler +\tF1"
-    33037,  // "Zweiter Spieler -\tF4"
-    33035,  // "Zweiter Spieler +\tF2"
+    0,                  // button 0: first player's button
+    0,                  // button 1: second player's button
+    cmd::kStart,        // "Starte\tF5"
+    cmd::kStopPointer,  // "Zeiger anhalten\tF6"
+    cmd::kStarsDown0,   // "Erster Spieler -\tF3"
+    cmd::kStarsUp0,     // "Erster Spieler +\tF1"
+    cmd::kStarsDown1,   // "Zweiter Spieler -\tF4"
+    cmd::kStarsUp1,     // "Zweiter Spieler +\tF2"
 };
 
 // Local time of the last accepted 'D' line of buttons 0 and 1 and of the last accepted 'U'
-// line of buttons 0..7. Process-wide, 0 at start, never reset. Written and read by the
+// line of buttons 0..7. Process-wide, 0 at start; ResetRemoteWords returns them to 0 (a new
+// view does, before its thread starts). Written and read by the
 // remote-control thread only (atomic so that tests may look at them).
 extern std::atomic<std::uint32_t> g_remoteLastDown[2];
 extern std::atomic<std::uint32_t> g_remoteLastUp[8];
+void ResetRemoteWords();
 
 // What one evaluated line asks for.
 struct RemoteAction {

@@ -236,7 +236,7 @@ TEST_F(GameFlow, SpinEndsAtTheLaterOfSwingEndAndPlayerOnesEmptyBar) {
         Restart();
         CWirbelixView& v = *view_;
         v.m_Height = 400;
-        v.m_TurnCount = c.turnCount;
+        v.m_TurnCount(v.LockGameInput()) = c.turnCount;
         v.PlayerButtonDown(c.player, kT0);
         FramesUntil(kT0 + 2000);
         v.StartSpin(c.player, Now(), false);

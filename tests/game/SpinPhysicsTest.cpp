@@ -111,9 +111,9 @@ TEST_F(SpinPhysics, TravelIsWholeSectionsFromTheNearestLandingPosition) {
         SCOPED_TRACE(c.what);
         Restart();
         CWirbelixView& v = *view_;
-        v.m_StepCount = c.sections;
+        v.m_StepCount(v.LockGameInput()) = c.sections;
         v.m_Angle = c.angle;
-        v.m_TurnCount = c.turnCount;
+        v.m_TurnCount(v.LockGameInput()) = c.turnCount;
         const std::uint32_t release = kT0 + 5000;
         At(release);
         Spin(v, release, c.pressMs, c.draw);
@@ -121,7 +121,7 @@ TEST_F(SpinPhysics, TravelIsWholeSectionsFromTheNearestLandingPosition) {
         EXPECT_NEAR(v.m_Turns, c.turns, 1e-12);
         EXPECT_GE(v.m_Strength, 0.0);
         EXPECT_LE(v.m_Strength, 1.0);
-        EXPECT_EQ(v.m_TurnCount, c.turnCountAfter);
+        EXPECT_EQ(v.m_TurnCount(v.LockGameInput()), c.turnCountAfter);
         EXPECT_GE(v.m_Duration, 0.0);
         EXPECT_EQ(v.m_DurationMs, static_cast<int>(v.m_Duration * 1000.0));
         EXPECT_NEAR(0.35 * v.m_Duration * v.m_Duration + 0.15 * v.m_Duration, v.m_Turns, 1e-9);
