@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <cstdint>
 #include <vector>
@@ -231,6 +233,59 @@ TEST_F(QtPictureWindowFixture, MouseMessagesCarryBackBufferCoordinates) {
     EXPECT_EQ(calls[4].x, 105);
     EXPECT_EQ(calls[4].y, 56);
     EXPECT_EQ(calls[4].flags, kMouseFlagControl | (std::uint32_t(std::uint16_t(-120)) << 16));
+}
+
+// Run only by HighDensityScreenIsPaintedInDevicePixels below, in a process of its own with a
+// scale factor of 2 (the scale factor is fixed when the application starts).
+TEST_F(QtPictureWindowFixture, DISABLED_AtScaleFactorTwo) {
+    widget = std::make_unique<QtPictureWindow>(0);
+    widget->resize(32, 24);
+    widget->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(widget.get()));
+    ASSERT_EQ(widget->devicePixelRatioF(), 2.0);
+    ASSERT_EQ(window().clientWidth(), 64);
+    ASSERT_EQ(window().clientHeight(), 48);
+    ASSERT_EQ(window().backBuffer().width(), 64u);
+    DrawPattern(window().backBuffer());
+    const QImage shown = widget->grab().toImage();
+    ASSERT_EQ(shown.size(), QSize(64, 48));
+    int wrong = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) wrong += Rgb(shown, x, y) != Pattern(x, y);
+    EXPECT_EQ(wrong, 0);
+
+    // Buffer columns 11-13, rows 5-7 lie in the widget's pixels 5-6 and 2-3: device pixels
+    // 10-13 and 4-7 are painted.
+    PaintCounter counter(widget.get());
+    window().InvalidateImageRect(11, 5, 3, 3, false);
+    QTRY_COMPARE(counter.paints, 1);
+    EXPECT_EQ(widget->pixelsCopiedByLastPaint(), 16u);
+
+    std::vector<MouseCall> calls;
+    window().SetMouseCallback(RecordMouse, &calls);
+    // Sent directly: QTest's own mouse functions round through native coordinates.
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 6), widget->mapToGlobal(QPointF(5, 6)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget.get(), &move);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].x, 10);
+    EXPECT_EQ(calls[0].y, 12);
+}
+
+TEST(QtPictureWindow, HighDensityScreenIsPaintedInDevicePixels) {
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("QT_SCALE_FACTOR", "2");
+    child.setProcessEnvironment(environment);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=QtPictureWindowFixture.DISABLED_AtScaleFactorTwo",
+                 "--gtest_also_run_disabled_tests"});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QByteArray output = child.readAll();
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
 }
 
 }  // namespace
