@@ -105,8 +105,8 @@ public:
 
     // Sizes of 0 or less or above 16000 are refused (false, nothing changes). With
     // PW_FIXED_SIZE the size becomes the minimum size; otherwise it is clamped to the minimum
-    // and maximum size. True if the back buffer now has that size (reallocating if needed and
-    // not suspended); then the scroll bars are updated.
+    // and maximum size. True if the back buffer now has that (clamped) size, reallocating if
+    // needed and not suspended; then the scroll bars are updated and the offset re-clamped.
     bool SetBufferSize(int width, int height);
     void SetMinimumSize(int width, int height);
     void SetMaximumSize(int width, int height);
@@ -140,7 +140,10 @@ public:
     void SetBackgroundColour(std::uint32_t colour);
     std::uint32_t backgroundColour() const { return background_; }
 
-    // Clamps and stores the offset; answers whether it changed.
+    // Clamps and stores the offset; answers whether it changed. Per axis, with room = shown
+    // picture size - client size: a larger picture scrolls over 0..room; a smaller one (room
+    // < 0) is centred with PW_CENTRE (offset room / 2, toward zero), held at 0 with
+    // PW_TOP_LEFT, and otherwise may sit anywhere from room to 0. No picture: (0, 0).
     bool SetScrollOffset(int x, int y);
     // The same, repainting at once when it changed.
     bool SetScrollOffsetRedraw(int x, int y);
