@@ -45,6 +45,14 @@ inline constexpr int kMouseRightDown = 516, kMouseRightUp = 517, kMouseRightDoub
 inline constexpr int kMouseMiddleDown = 519, kMouseMiddleUp = 520, kMouseMiddleDouble = 521;
 inline constexpr int kMouseWheel = 522;
 
+// Key flags passed with a mouse message (for the wheel in the low 16 bits; the high 16 bits
+// then hold the wheel delta, 120 per notch, away from the user positive).
+inline constexpr std::uint32_t kMouseFlagLeft = 0x01;
+inline constexpr std::uint32_t kMouseFlagRight = 0x02;
+inline constexpr std::uint32_t kMouseFlagShift = 0x04;
+inline constexpr std::uint32_t kMouseFlagControl = 0x08;
+inline constexpr std::uint32_t kMouseFlagMiddle = 0x10;
+
 // What a PictureWindow needs of its window. The Qt adapter implements it; tests record it.
 // Window thread only.
 class PictureWindowHost {
@@ -97,8 +105,8 @@ public:
 
     // Sizes of 0 or less or above 16000 are refused (false, nothing changes). With
     // PW_FIXED_SIZE the size becomes the minimum size; otherwise it is clamped to the minimum
-    // and maximum size. True if the back buffer now has that size (reallocating if needed and
-    // not suspended); then the scroll bars are updated.
+    // and maximum size. True if the back buffer now has that (clamped) size, reallocating if
+    // needed and not suspended; then the scroll bars are updated and the offset re-clamped.
     bool SetBufferSize(int width, int height);
     void SetMinimumSize(int width, int height);
     void SetMaximumSize(int width, int height);
@@ -106,11 +114,13 @@ public:
     // The size handler: client size cx x cy (window pixels).
     void OnSize(int cx, int cy);
     // The reallocation: a new back buffer of displayDepth and that size filled with the
-    // background colour, the old content composed at (0, 0).
+    // background colour, the old content composed at (0, 0). Takes the lock. If the new buffer
+    // cannot be made, the back buffer becomes empty (painting then fills the window black).
     void Reallocate(int width, int height);
 
     void SuspendResize();
-    // When the count drops to 0, posts kPictureWindowResumeCommand to the window.
+    // When the count drops to 0, posts kPictureWindowResumeCommand to the window. Unbalanced
+    // calls (count already 0) do nothing.
     void ResumeResize();
     // The handler of kPictureWindowResumeCommand: the size handler with the stored client size.
     void OnResumeCommand();
@@ -130,7 +140,10 @@ public:
     void SetBackgroundColour(std::uint32_t colour);
     std::uint32_t backgroundColour() const { return background_; }
 
-    // Clamps and stores the offset; answers whether it changed.
+    // Clamps and stores the offset; answers whether it changed. Per axis, with room = shown
+    // picture size - client size: a larger picture scrolls over 0..room; a smaller one (room
+    // < 0) is centred with PW_CENTRE (offset room / 2, toward zero), held at 0 with
+    // PW_TOP_LEFT, and otherwise may sit anywhere from room to 0. No picture: (0, 0).
     bool SetScrollOffset(int x, int y);
     // The same, repainting at once when it changed.
     bool SetScrollOffsetRedraw(int x, int y);
@@ -155,6 +168,12 @@ public:
     int suspension() const { return suspension_; }
 
 private:
+    void ReallocateLocked(int width, int height);
+    // Width and height of the picture as shown: the back buffer cut to the maximum size.
+    int VisibleWidth() const;
+    int VisibleHeight() const;
+    void UpdateScrollBar(bool horizontal);
+
     PictureWindowHost* host_ = nullptr;
     RasterImage backBuffer_;
     int displayDepth_;
