@@ -4,12 +4,15 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageReader>
-#include <QMainWindow>
 #include <QPixmap>
+#include <memory>
 
 #include "audio/sdl/SdlWaveDevice.h"
 #include "platform/ResourceTable.h"
+#include "platform/qt/QtWindowSystem.h"
+#include "platform/qt/TerminationSignals.h"
 #include "shell/ConsoleCommands.h"
+#include "shell/qt/CMainFrame.h"
 
 int main(int argc, char** argv) {
     if (auto code = wirbelix::RunConsoleCommand(argc, argv)) return *code;
@@ -31,9 +34,12 @@ int main(int argc, char** argv) {
         if (reader.read(&picture)) icon.addPixmap(QPixmap::fromImage(picture));
     }
     if (!icon.isNull()) QApplication::setWindowIcon(icon);
-    QMainWindow window;
-    window.setWindowTitle("Wirbelix");
-    window.resize(1024, 768);
-    window.show();
-    return app.exec();
+    wirbelix::QtWindowSystem windowSystem;
+    auto frame = std::make_unique<wirbelix::CMainFrame>(windowSystem);
+    frame->resize(1024, 768);
+    frame->show();
+    wirbelix::CloseOnTerminationSignals(frame.get());
+    const int status = app.exec();
+    frame.reset();
+    return status;
 }

@@ -4,6 +4,7 @@
 #include "game/GameView.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -186,13 +187,29 @@ int CWirbelixView::CommandChecked(int command) const {
 
 void CWirbelixView::ApplyStarSize(int preset) {
     const RasterImage& star = preset == 1 ? m_StarMedium : (preset == 2 || preset == 3) ? m_StarSmall : m_StarLarge;
-    if (star.empty()) m_StarImage.Clear();
-    else m_StarImage.Copy(star);
     const StarSizePreset& p = StarSizePresetFor(preset);
+    const double ratio = m_PixelRatio;
+    if (star.empty()) {
+        m_StarImage.Clear();
+    } else if (ratio == 1.0) {
+        m_StarImage.Copy(star);
+    } else {
+        m_StarImage.Resample(star, static_cast<int>(std::lround(star.width() * ratio)),
+                             static_cast<int>(std::lround(star.height() * ratio)), RESAMPLE_SMOOTH | RESAMPLE_TO_32);
+    }
     m_StarLimit = p.starLimit;
-    m_ColumnWidth = p.columnWidth;
-    m_StarCellHeight = p.starCellHeight;
+    m_ColumnWidth = static_cast<int>(std::lround(p.columnWidth * ratio));
+    m_StarCellHeight = static_cast<int>(std::lround(p.starCellHeight * ratio));
     m_StarColumns = p.starColumns;
+}
+
+void CWirbelixView::SetPixelRatio(double ratio) {
+    if (!(ratio >= 1.0 && ratio <= 8.0)) ratio = 1.0;
+    if (ratio == m_PixelRatio) return;
+    m_PixelRatio = ratio;
+    ApplyStarSize(m_StarSize);
+    std::memset(m_StarDrawn, 0xFF, sizeof m_StarDrawn);
+    m_BordersDrawn = 0;
 }
 
 void CWirbelixView::SetStarSize(int preset) {

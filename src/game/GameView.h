@@ -203,8 +203,14 @@ public:
     // Whether the view handles the command (a command nobody handles is disabled).
     bool HandlesCommand(int command) const;
 
+    // Copies the preset's star picture into m_StarImage and sets the column geometry. With a
+    // pixel ratio above 1 the columns, rows and star are scaled by it, so they keep their size
+    // relative to a window whose back buffer has the screen's device pixels.
     void ApplyStarSize(int preset);
     void SetStarSize(int preset);
+    // Device pixels per window pixel of the screen the view is on (1 on ordinary screens).
+    // Applies the star size again when it changes.
+    void SetPixelRatio(double ratio);
     // Stores the cursor mode and the view's screen rectangle (right edge reduced by 1).
     void SetCursorMode(int mode);
     // "COM-Port auswählen": asks for the port with the input box and applies the answer.
@@ -321,6 +327,7 @@ private:
     };
     WindowSystemPictureHost m_PictureHost;
     bool m_Created = false;  // OnCreate ran to its end
+    double m_PixelRatio = 1.0;
 
     mutable std::mutex m_InputLock;  // the game input lock (see the top of this file)
 };
