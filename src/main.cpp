@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
 
     wirbelix::UseSdlWaveDevice();  // the wave output plays on SDL's default output
     QApplication app(argc, argv);
+    wirbelix::CatchTerminationSignals();
     QApplication::setApplicationName("Wirbelix");
     QApplication::setOrganizationName("Kivo");
     // The application icon: every picture of the embedded icon file, so the window system

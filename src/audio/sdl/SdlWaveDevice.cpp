@@ -22,6 +22,9 @@ bool SdlWaveDevice::Open(const WaveFormat& format, std::uint32_t blockBytes) {
     const std::uint32_t frames = blockBytes / format.blockAlign;
     if (frames == 0 || frames > 0xFFFF) return false;
 
+    // SDL would otherwise take SIGINT and SIGTERM for an event queue nobody reads, and the
+    // program's own handling of them (closing the window in order) would never see them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     SDL_AudioSpec want{};
     want.freq = static_cast<int>(format.samplesPerSec);

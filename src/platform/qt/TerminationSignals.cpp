@@ -4,6 +4,8 @@
 #include <QSocketNotifier>
 #include <QWidget>
 #include <csignal>
+#include <cerrno>
+#include <pthread.h>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -24,9 +26,25 @@ void OnSignal(int signal) {
 
 }  // namespace
 
-bool CloseOnTerminationSignals(QWidget* window) {
+bool CatchTerminationSignals() {
     if (g_signalPair[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_signalPair) != 0)
         return false;
+    struct sigaction action {};
+    action.sa_handler = &OnSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigset_t mask;
+    sigemptyset(&mask);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        if (::sigaction(signal, &action, nullptr) != 0) return false;
+        sigaddset(&mask, signal);
+    }
+    // A starter may hand the program a mask that blocks them; the window thread takes them.
+    return ::pthread_sigmask(SIG_UNBLOCK, &mask, nullptr) == 0;
+}
+
+void CloseOnTerminationSignals(QWidget* window) {
+    if (g_signalPair[1] < 0) return;
     auto* notifier = new QSocketNotifier(g_signalPair[1], QSocketNotifier::Read, window);
     QPointer<QWidget> target(window);
     QObject::connect(notifier, &QSocketNotifier::activated, window, [target] {
@@ -35,13 +53,6 @@ bool CloseOnTerminationSignals(QWidget* window) {
         }
         if (target) target->close();
     });
-    struct sigaction action {};
-    action.sa_handler = &OnSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        if (::sigaction(signal, &action, nullptr) != 0) return false;
-    return true;
 }
 
 }  // namespace wirbelix

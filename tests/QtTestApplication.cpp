@@ -1,4 +1,4 @@
-// The QApplication of this test program: created before the first test and destroyed after the
+// The QApplication of every adapter test program: created before the first test and destroyed after the
 // last, so widgets of every test live inside one application object.
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[16] = "tests_ui_app";
+    char name_[16] = "wirbelix_tests";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> app_;
 };
