@@ -2,12 +2,15 @@
 //
 //   wirbelix_audio_check              plays a spin of the game: F7 held for 1200 ms (the
 //                                     sweep), then released (the cling and the spin's ticks),
-//                                     with the built-in sounds (or made-up ones for those the
-//                                     program does not have)
+//                                     with the built-in sounds
 //   wirbelix_audio_check --latency N  measures N times how long it takes from the moment a
 //                                     charge switches the mixer to the sweep until the first
-//                                     sweep sample is handed to SDL's callback; prints each
-//                                     figure and the minimum, median and maximum
+//                                     sweep sample is handed to SDL's callback (the sweep's own
+//                                     silent start taken off); prints each figure and the
+//                                     minimum, median and maximum
+//
+// The game view is created and destroyed as the program does it (OnCreate starts the sound
+// output, OnDestroy ends it); only its window is missing.
 //
 // SDL chooses its driver as usual (SDL_AUDIODRIVER); "dummy" paces without a sound card.
 #include <algorithm>
@@ -31,45 +34,28 @@ namespace {
 using namespace wirbelix;
 using Clock = std::chrono::steady_clock;
 
-std::vector<std::int16_t> g_madeUp[kSoundClipCount];
-
-// Clips for a program without built-in sounds: a rising sweep, a bright cling, a short click.
-void UseMadeUpClipsWhereMissing() {
-    const std::size_t lengths[kSoundClipCount] = {27958, 33844, 36245, 98996, 12781, 465};
-    for (int id = 0; id < kSoundClipCount; ++id) {
-        if (g_soundClips[id].count != 0) continue;
-        std::vector<std::int16_t>& clip = g_madeUp[id];
-        clip.resize(lengths[id]);
-        for (std::size_t i = 0; i < clip.size(); ++i) {
-            const double t = double(i) / 44100;
-            const double fade = 1.0 - double(i) / clip.size();
-            double v;
-            if (id == ClipSweep) v = 0.8 * std::sin(2 * M_PI * (200 * t + 150 * t * t));
-            else if (id == ClipTick) v = std::sin(2 * M_PI * 2500 * t) * fade;
-            else v = 0.4 * std::sin(2 * M_PI * (880 + 220 * id) * t) * fade;
-            // Never exactly 0 after the mixer's division by 8, so the latency probe sees it.
-            clip[i] = static_cast<std::int16_t>(v * 30000 + (v >= 0 ? 16 : -16));
-        }
-        g_soundClips[id] = SoundClip{clip.data(), static_cast<std::uint32_t>(clip.size())};
-    }
-}
-
-// Starts the sound output for view; false, with the output stopped again and a line on
-// standard error, when there is no device to play on.
-bool StartOutputOrSay(CWirbelixView& view) {
-    StartSoundOutput(view);
+// Creates the view as the program does; false, with the view's window destroyed again and a
+// line on standard error, when there is no device to play on.
+bool CreateOrSay(CWirbelixView& view) {
+    view.OnCreate();
     if (WaveStreamGetBlock() != nullptr) return true;
     std::fprintf(stderr, "no sound device\n");
-    StopSoundOutput(view);
+    view.OnDestroy();
     return false;
+}
+
+// Samples at the start of the sweep that the mixer's division by 8 turns into silence.
+std::uint32_t SilentSweepStart() {
+    const SoundClip& sweep = g_soundClips[ClipSweep];
+    std::uint32_t n = 0;
+    while (n < sweep.count && sweep.samples[n] / 8 == 0) ++n;
+    return n;
 }
 
 int PlaySpin() {
     UseSdlWaveDevice();
-    LoadSoundClips();
-    UseMadeUpClipsWhereMissing();
     CWirbelixView view;
-    if (!StartOutputOrSay(view)) return 1;
+    if (!CreateOrSay(view)) return 1;
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     std::printf("F7 held: sweep\n");
     view.OnKeyDown(kKeyF7);
@@ -78,7 +64,7 @@ int PlaySpin() {
     std::printf("released: cling and %d ticks over %d ms\n", g_tickSchedule.count.load(),
                 view.m_DurationMs);
     std::this_thread::sleep_for(std::chrono::milliseconds(view.m_DurationMs + 800));
-    StopSoundOutput(view);
+    view.OnDestroy();
     return 0;
 }
 
@@ -105,9 +91,9 @@ int MeasureLatency(int rounds) {
     static Probe probe;
     device.SetTap(&Tap, &probe);
     SetWaveDevice(&device);
-    UseMadeUpClipsWhereMissing();
     CWirbelixView view;
-    if (!StartOutputOrSay(view)) return 1;
+    if (!CreateOrSay(view)) return 1;
+    const double silentStartMs = SilentSweepStart() * 1000.0 / kMixSampleRate;
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // steady state
     std::vector<double> figures;
     for (int round = 0; round < rounds; ++round) {
@@ -133,11 +119,12 @@ int MeasureLatency(int rounds) {
             continue;
         }
         const double ms =
-            std::chrono::duration<double, std::milli>(Clock::duration(seen) - t0.time_since_epoch()).count();
+            std::chrono::duration<double, std::milli>(Clock::duration(seen) - t0.time_since_epoch()).count() -
+            silentStartMs;
         figures.push_back(ms);
         std::printf("round %2d: %.1f ms\n", round, ms);
     }
-    StopSoundOutput(view);
+    view.OnDestroy();
     SetWaveDevice(nullptr);
     if (figures.empty()) return 1;
     std::sort(figures.begin(), figures.end());
