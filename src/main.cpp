@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QImageReader>
 #include <QPixmap>
+#include <cstring>
 #include <memory>
 
 #include "audio/sdl/SdlWaveDevice.h"
@@ -13,8 +14,10 @@
 #include "platform/qt/TerminationSignals.h"
 #include "shell/ConsoleCommands.h"
 #include "shell/qt/CMainFrame.h"
+#include "shell/qt/LatencyCommand.h"
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--latency") == 0) return wirbelix::RunLatencyCommand(argc, argv);
     if (auto code = wirbelix::RunConsoleCommand(argc, argv)) return *code;
 
     wirbelix::UseSdlWaveDevice();  // the wave output plays on SDL's default output

@@ -1,6 +1,7 @@
 #include "game/qt/QtGameView.h"
 
 #include <QKeyEvent>
+#include <QTimer>
 #include <QResizeEvent>
 #include <QTimerEvent>
 #include <cmath>
@@ -82,6 +83,7 @@ void QtGameView::keyPressEvent(QKeyEvent* event) {
     }
     keyHeld_[key - kKeyF7] = true;
     view_->OnKeyDown(key);  // repeats too: the view lets one through after 8000 ms
+    if (!event->isAutoRepeat()) StepSoon();
 }
 
 void QtGameView::keyReleaseEvent(QKeyEvent* event) {
@@ -93,6 +95,14 @@ void QtGameView::keyReleaseEvent(QKeyEvent* event) {
     if (event->isAutoRepeat()) return;  // the key is still held
     keyHeld_[key - kKeyF7] = false;
     view_->OnKeyUp(key);
+    StepSoon();
+}
+
+void QtGameView::StepSoon() {
+    // A few milliseconds after a press or release the bar has risen by a line and the rotor
+    // has turned by a degree or two: showing that at once, instead of at the next tick of the
+    // 20 ms timer, halves the time until the player sees an answer.
+    QTimer::singleShot(kAnswerDelayMs, Qt::PreciseTimer, this, [this] { Step(); });
 }
 
 void QtGameView::focusOutEvent(QFocusEvent* event) {

@@ -55,6 +55,9 @@ protected:
 
 private:
     void ApplySize();
+    // Runs an extra frame step kAnswerDelayMs from now.
+    void StepSoon();
+    static constexpr int kAnswerDelayMs = 6;
 
     std::unique_ptr<CWirbelixView> view_;
     QtPictureWindow* picture_ = nullptr;  // child; deleted before view_
