@@ -227,6 +227,10 @@ public:
     void StoreSettings() const;
 
     // ---- Settings (read from the store at construction) -----------------------------------
+    // Written by the window thread (construction, commands, the picture dialog). m_ComPort is
+    // read by the remote-control thread (relaxed: a port change takes effect on its next pass);
+    // m_StepCount and m_TurnCount are read by spins on either thread and guarded by the lock;
+    // the rest is the window thread's alone.
     int m_StarSize = 0;             // star-size preset 0..3 (other values behave as 0)
     std::atomic<int> m_ComPort{0};  // zero-based serial port of the remote box; read by its thread
     std::string m_ImagePath;        // background picture file
@@ -238,6 +242,8 @@ public:
     InputGuarded<double> m_TurnCount{5.0};    // turns of a full-strength spin, 2..20
 
     // ---- Layout (back-buffer pixels) ------------------------------------------------------
+    // Written and read by the window thread (OnSize, the frame step), except m_Angle, which a
+    // spin reads as its start angle on either thread (relaxed: the angle of some recent frame).
     int m_Width = 0, m_Height = 0;
     int m_BordersDrawn = 0;
     int m_LayoutValid = 0;
@@ -253,6 +259,9 @@ public:
     Rect m_CursorRect;
 
     // ---- Stars and bars -------------------------------------------------------------------
+    // The window thread's (commands, frame step). m_BarHeight is also read by a spin starting
+    // on the remote thread and by BarValue under the lock (relaxed). m_BarMode is written only
+    // under the lock.
     std::uint8_t m_Stars[2] = {0, 0};
     std::atomic<int> m_BarHeight[2] = {0, 0};  // as last drawn (read by spins and BarValue)
     std::uint8_t m_StarDrawn[64];  // 2 x slot + player; 0 unlit, 1 lit, 0xFF not yet drawn
@@ -263,6 +272,8 @@ public:
     int m_BarMode = 0;  // 0 bars follow the game, 1 hidden, 2 frozen
 
     // ---- The current spin (written by StartSpin) -------------------------------------------
+    // Written only under the game input lock, on either thread; read under it, or by the window
+    // thread (tests and tools) while no other thread plays.
     std::uint32_t m_PressStart = 0;  // press time while charging; release time after StartSpin
     double m_Strength = 0.0;         // 0..1
     double m_Turns = 0.0;            // turns the spin travels
@@ -273,6 +284,7 @@ public:
     int m_ReleaseBar = 0;            // spinning player's bar height when the spin began
 
     // ---- Input timing and threads ---------------------------------------------------------
+    // m_LastBell: under the lock. m_KeyDown: the window thread's. The flags: see their comments.
     std::uint32_t m_LastBell[2] = {0, 0};  // when the bell last rang for each player
     std::uint32_t m_KeyDown[2] = {0, 0};   // F7/F8 press passed on; 0 while up
     std::atomic<int> m_RemoteTimeOffset{0};  // kept by the remote-control thread
