@@ -40,6 +40,7 @@ struct Stream {
     std::mutex lock;
     std::condition_variable room;
     bool roomSignalled = true;     // guarded by lock
+    std::uint32_t roomWaiters = 0; // producers inside the wait for room; guarded by lock
     std::uint32_t generation = 0;  // guarded by lock; counts resets and opens
 };
 
@@ -252,7 +253,12 @@ int WaveStreamSubmit(std::uint32_t length) {
     const std::uint32_t generation = s.generation;
     // A timeout is not an error: a device that stops returning blocks must not hold the
     // producer for longer than this per block.
-    s.room.wait_for(lk, std::chrono::milliseconds(kWaveRoomWaitMs), [] { return s.roomSignalled; });
+    if (!s.roomSignalled) {
+        ++s.roomWaiters;
+        s.room.wait_for(lk, std::chrono::milliseconds(kWaveRoomWaitMs),
+                        [] { return s.roomSignalled; });
+        --s.roomWaiters;
+    }
     // A reset while we waited has returned every block to the free state and started a new
     // prefill; the block filled before it belongs to neither, so it is dropped.
     if (generation != s.generation || !s.ready.load()) return kWaveSubmitNotReady;
@@ -366,6 +372,7 @@ WaveStreamState WaveStreamGetState() {
         state.done = s.done.load();
         state.prefill = s.prefill.load();
         state.roomSignalled = s.roomSignalled;
+        state.roomWaiters = s.roomWaiters;
     }
     std::lock_guard<std::mutex> guard(q.lock);
     state.queued = q.count + q.handedOutCount;
