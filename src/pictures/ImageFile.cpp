@@ -5,6 +5,7 @@
 
 #include "pictures/ImageStream.h"
 #include "pictures/RasterImage.h"
+#include "platform/LittleEndian.h"
 
 namespace wirbelix {
 
@@ -31,9 +32,6 @@ bool StartsWith(const std::uint8_t* b, std::string_view word) {
     return std::memcmp(b, word.data(), word.size()) == 0;
 }
 
-std::uint32_t U32(const std::uint8_t* p) {
-    return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 int ResultOfKind(int kind) {
     switch (kind) {
@@ -56,7 +54,7 @@ ImageFormat DetectImageFormat(std::span<const std::uint8_t> start) {
     ImageFormat f = ImageFormat::Unknown;
     // A binary EPS header (its TIFF preview is what can be shown); every later test still wins.
     if (StartsWith(b, "\xC5\xD0\xD3\xC6")) f = ImageFormat::Eps;
-    if (U32(b) == 40 && b[6] == 0 && b[7] == 0 && b[10] == 0 && b[11] == 0)
+    if (Load32(b) == 40 && b[6] == 0 && b[7] == 0 && b[10] == 0 && b[11] == 0)
         f = ImageFormat::Bmp;
     else if (b[0] == 0 && b[1] == 0 && b[3] == 0 && b[5] == 0 && (b[2] == 1 || b[2] == 2) && b[4] >= 1 &&
              b[4] <= 32)
