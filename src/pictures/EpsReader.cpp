@@ -55,7 +55,7 @@ private:
         if (!stream.Seek(offset) || !stream.ReadExact(tiff.data(), tiff.size())) throw EEpsFileReadError();
         ImageStream preview;
         preview.OpenMemory(tiff);
-        std::unique_ptr<ImageReader> reader = MakeTiffReader();
+        std::unique_ptr<ImageReader> reader = MakeImageReader(ImageFormat::Tiff);
         reader->SetProgress(progress_, progressUser_);
         try {
             reader->Read(preview, image);

@@ -58,7 +58,7 @@ public:
         if (data.size() >= 8 && std::memcmp(data.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
             ImageStream png;
             png.OpenMemory(data);
-            std::unique_ptr<ImageReader> reader = MakePngReader();
+            std::unique_ptr<ImageReader> reader = MakeImageReader(ImageFormat::Png);
             reader->SetProgress(progress_, progressUser_);
             reader->Read(png, image);
             return;
