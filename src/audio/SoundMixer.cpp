@@ -7,6 +7,7 @@
 
 #include "audio/WaveStream.h"
 #include "game/GameView.h"
+#include "platform/LittleEndian.h"
 #include "platform/ResourceTable.h"
 #include "platform/Thread.h"
 
@@ -18,15 +19,10 @@ namespace {
 // of its image.
 inline std::int32_t ClipSample(const std::int16_t* clip, std::uint32_t i) {
     const auto* b = reinterpret_cast<const std::uint8_t*>(clip) + 2 * static_cast<std::size_t>(i);
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(b[0] | (b[1] << 8)));
+    return static_cast<std::int16_t>(Load16(b));
 }
 
 inline std::int32_t Clamp16(std::int32_t v) { return std::clamp(v, -32767, 32767); }
-
-std::uint32_t ReadU32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
 
 // Mode 1: the SWEEP clip from g_mixPos on, played once. Returns the samples produced.
 int ProduceSweep(std::int16_t* block) {
@@ -104,7 +100,7 @@ SoundClip LoadSoundClip(std::span<const std::uint8_t> image) {
     std::uint64_t offset = 12;  // behind "RIFF", the RIFF size and "WAVE"
     while (offset + 16 < size) {
         const std::uint8_t* chunk = image.data() + offset;
-        const std::uint64_t chunkSize = ReadU32(chunk + 4);
+        const std::uint64_t chunkSize = Load32(chunk + 4);
         if (std::memcmp(chunk, "data", 4) == 0) {
             if (offset + 8 + chunkSize > size) return SoundClip{};
             return SoundClip{reinterpret_cast<const std::int16_t*>(chunk + 8),

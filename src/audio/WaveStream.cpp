@@ -40,10 +40,12 @@ struct Stream {
     std::mutex lock;
     std::condition_variable room;
     bool roomSignalled = true;     // guarded by lock
+    std::uint32_t roomWaiters = 0; // producers inside the wait for room; guarded by lock
     std::uint32_t generation = 0;  // guarded by lock; counts resets and opens
 };
 
-Stream s;
+// The one stream of the process.
+Stream g_stream;
 
 // ---- Device queue -------------------------------------------------------------------------
 //
@@ -65,50 +67,52 @@ struct DeviceQueue {
     std::uint32_t handedOutCount = 0;
 };
 
-DeviceQueue q;
+// The queue of the installed device, shared by the stream and the device's thread.
+DeviceQueue g_deviceQueue;
 
 void QueueOpen(std::uint8_t silence) {
-    std::lock_guard<std::mutex> guard(q.lock);
-    q.open = true;
-    q.silence = silence;
-    q.head = q.count = q.offset = 0;
+    std::lock_guard<std::mutex> guard(g_deviceQueue.lock);
+    g_deviceQueue.open = true;
+    g_deviceQueue.silence = silence;
+    g_deviceQueue.head = g_deviceQueue.count = g_deviceQueue.offset = 0;
 }
 
 // Appends block index with length bytes; false when the device is closed or the block is
 // already queued.
 bool QueueWrite(std::uint32_t index, std::uint32_t length) {
-    std::lock_guard<std::mutex> guard(q.lock);
-    WaveBlockHeader& h = s.headers[index];
-    if (!q.open || q.count == kWaveMaxBlocks || h.data == nullptr ||
+    std::lock_guard<std::mutex> guard(g_deviceQueue.lock);
+    WaveBlockHeader& h = g_stream.headers[index];
+    if (!g_deviceQueue.open || g_deviceQueue.count == kWaveMaxBlocks || h.data == nullptr ||
         (h.flags & kWaveBlockQueued) != 0) {
         return false;
     }
     h.bufferLength = length;
     h.flags = kWaveBlockQueued;
-    q.ring[(q.head + q.count) % kWaveMaxBlocks] = index;
-    ++q.count;
+    g_deviceQueue.ring[(g_deviceQueue.head + g_deviceQueue.count) % kWaveMaxBlocks] = index;
+    ++g_deviceQueue.count;
     return true;
 }
 
 void Finish(std::uint32_t index) {
-    WaveBlockHeader& h = s.headers[index];
+    WaveBlockHeader& h = g_stream.headers[index];
     h.flags = kWaveBlockDone;
     WaveStreamDone(h);
 }
 
 void ReportHandedOut() {
-    for (std::uint32_t i = 0; i < q.handedOutCount; ++i) Finish(q.handedOut[i]);
-    q.handedOutCount = 0;
+    for (std::uint32_t i = 0; i < g_deviceQueue.handedOutCount; ++i)
+        Finish(g_deviceQueue.handedOut[i]);
+    g_deviceQueue.handedOutCount = 0;
 }
 
 // Takes the head block off the queue; with handOut it waits for the next pull to be reported.
 void PopHead(bool handOut) {
-    const std::uint32_t index = q.ring[q.head];
-    q.head = (q.head + 1) % kWaveMaxBlocks;
-    --q.count;
-    q.offset = 0;
+    const std::uint32_t index = g_deviceQueue.ring[g_deviceQueue.head];
+    g_deviceQueue.head = (g_deviceQueue.head + 1) % kWaveMaxBlocks;
+    --g_deviceQueue.count;
+    g_deviceQueue.offset = 0;
     if (handOut) {
-        q.handedOut[q.handedOutCount++] = index;
+        g_deviceQueue.handedOut[g_deviceQueue.handedOutCount++] = index;
     } else {
         Finish(index);
     }
@@ -116,16 +120,17 @@ void PopHead(bool handOut) {
 
 // Stops playback and returns every block the device holds at once, oldest first.
 void QueueReset() {
-    std::lock_guard<std::mutex> guard(q.lock);
+    std::lock_guard<std::mutex> guard(g_deviceQueue.lock);
     ReportHandedOut();
-    while (q.count > 0) PopHead(false);
-    q.head = 0;
+    while (g_deviceQueue.count > 0) PopHead(false);
+    g_deviceQueue.head = 0;
 }
 
 void QueueClose() {
-    std::lock_guard<std::mutex> guard(q.lock);
-    q.open = false;
-    q.head = q.count = q.offset = q.handedOutCount = 0;
+    std::lock_guard<std::mutex> guard(g_deviceQueue.lock);
+    g_deviceQueue.open = false;
+    g_deviceQueue.head = g_deviceQueue.count = g_deviceQueue.offset = 0;
+    g_deviceQueue.handedOutCount = 0;
 }
 
 std::uint32_t Distance(std::uint32_t from, std::uint32_t to, std::uint32_t n) {
@@ -134,10 +139,10 @@ std::uint32_t Distance(std::uint32_t from, std::uint32_t to, std::uint32_t n) {
 }
 
 void ReleaseBlocks() {
-    for (std::uint32_t i = s.blocks.load(); i-- > 0;) {
-        s.headers[i] = WaveBlockHeader{};
-        s.memory[i].reset();
-        s.blocks.store(i);
+    for (std::uint32_t i = g_stream.blocks.load(); i-- > 0;) {
+        g_stream.headers[i] = WaveBlockHeader{};
+        g_stream.memory[i].reset();
+        g_stream.blocks.store(i);
     }
 }
 
@@ -154,21 +159,22 @@ WaveDevice* SetWaveDevice(WaveDevice* device) { return g_device.exchange(device)
 WaveDevice* CurrentWaveDevice() { return g_device.load(); }
 
 void WaveDevicePull(std::uint8_t* out, std::size_t bytes) {
-    std::lock_guard<std::mutex> guard(q.lock);
+    std::lock_guard<std::mutex> guard(g_deviceQueue.lock);
     ReportHandedOut();
     while (bytes > 0) {
-        if (q.count == 0) {
-            std::memset(out, q.silence, bytes);
+        if (g_deviceQueue.count == 0) {
+            std::memset(out, g_deviceQueue.silence, bytes);
             return;
         }
-        const WaveBlockHeader& h = s.headers[q.ring[q.head]];
-        const std::size_t left = h.bufferLength > q.offset ? h.bufferLength - q.offset : 0;
+        const WaveBlockHeader& h = g_stream.headers[g_deviceQueue.ring[g_deviceQueue.head]];
+        const std::uint32_t offset = g_deviceQueue.offset;
+        const std::size_t left = h.bufferLength > offset ? h.bufferLength - offset : 0;
         const std::size_t take = std::min(left, bytes);
-        if (take > 0) std::memcpy(out, h.data + q.offset, take);
+        if (take > 0) std::memcpy(out, h.data + offset, take);
         out += take;
         bytes -= take;
-        q.offset += static_cast<std::uint32_t>(take);
-        if (q.offset >= h.bufferLength) PopHead(true);
+        g_deviceQueue.offset += static_cast<std::uint32_t>(take);
+        if (g_deviceQueue.offset >= h.bufferLength) PopHead(true);
     }
 }
 
@@ -176,7 +182,7 @@ void WaveDevicePull(std::uint8_t* out, std::size_t bytes) {
 
 int WaveStreamOpen(std::uint32_t rate, std::uint32_t bits, std::uint32_t channels,
                    std::uint32_t blockBytes) {
-    if (s.device != nullptr) WaveStreamClose();
+    if (g_stream.device != nullptr) WaveStreamClose();
     if (bits % 4 != 0 || bits > 32 || channels > 32 || rate > 48000) return kWaveOpenBadFormat;
 
     WaveFormat format;
@@ -188,47 +194,47 @@ int WaveStreamOpen(std::uint32_t rate, std::uint32_t bits, std::uint32_t channel
     format.bitsPerSample = static_cast<std::uint16_t>(bits);
     format.cbSize = 0;
 
-    const std::uint32_t size = blockBytes != 0 ? blockBytes : s.blockBytes.load();
+    const std::uint32_t size = blockBytes != 0 ? blockBytes : g_stream.blockBytes.load();
     WaveDevice* device = CurrentWaveDevice();
     if (device == nullptr || !device->Open(format, size)) {
-        s.format = WaveFormat{};
+        g_stream.format = WaveFormat{};
         return kWaveOpenBadFormat;
     }
-    s.device = device;
-    s.open.store(true);
-    s.format = format;
-    s.blockBytes.store(size);
+    g_stream.device = device;
+    g_stream.open.store(true);
+    g_stream.format = format;
+    g_stream.blockBytes.store(size);
     QueueOpen(bits == 8 ? 0x80 : 0);
 
-    s.write.store(0);
-    s.prefill.store(0);
-    s.blocks.store(0);
+    g_stream.write.store(0);
+    g_stream.prefill.store(0);
+    g_stream.blocks.store(0);
     for (std::uint32_t i = 0; i < kWaveMaxBlocks; ++i) {
         std::unique_ptr<std::uint8_t[]> memory(new (std::nothrow) std::uint8_t[size]);
         if (!memory) break;
         if (!device->PrepareBlock(i)) break;
         std::memset(memory.get(), 0, size);
-        WaveBlockHeader& h = s.headers[i];
+        WaveBlockHeader& h = g_stream.headers[i];
         h.data = memory.get();
         h.bufferLength = size;
         h.user = i;
         h.flags = kWaveBlockDone;
-        s.memory[i] = std::move(memory);
-        s.blocks.store(i + 1);
+        g_stream.memory[i] = std::move(memory);
+        g_stream.blocks.store(i + 1);
     }
-    const std::uint32_t n = s.blocks.load();
-    s.done.store(n > 0 ? n - 1 : 0);
+    const std::uint32_t n = g_stream.blocks.load();
+    g_stream.done.store(n > 0 ? n - 1 : 0);
     if (n < kWaveMinBlocks) {
         WaveStreamClose();
         return kWaveOpenTooFewBlocks;
     }
     {
-        std::lock_guard<std::mutex> guard(s.lock);
-        s.roomSignalled = true;
-        ++s.generation;
+        std::lock_guard<std::mutex> guard(g_stream.lock);
+        g_stream.roomSignalled = true;
+        ++g_stream.generation;
     }
     QueueReset();
-    s.ready.store(true);
+    g_stream.ready.store(true);
     // The platform's wave device plays as soon as it is open; this one has to be started.
     if (!device->Start()) {
         WaveStreamClose();
@@ -238,137 +244,143 @@ int WaveStreamOpen(std::uint32_t rate, std::uint32_t bits, std::uint32_t channel
 }
 
 std::uint8_t* WaveStreamGetBlock() {
-    if (!s.open.load(std::memory_order_acquire)) return nullptr;
-    const std::uint32_t n = s.blocks.load(std::memory_order_relaxed);
+    if (!g_stream.open.load(std::memory_order_acquire)) return nullptr;
+    const std::uint32_t n = g_stream.blocks.load(std::memory_order_relaxed);
     if (n == 0) return nullptr;
-    return s.headers[s.write.load(std::memory_order_relaxed) % n].data;
+    return g_stream.headers[g_stream.write.load(std::memory_order_relaxed) % n].data;
 }
 
 int WaveStreamSubmit(std::uint32_t length) {
-    if (!s.ready.load()) return kWaveSubmitNotReady;
-    if (length > s.blockBytes.load()) return kWaveSubmitTooLong;
+    if (!g_stream.ready.load()) return kWaveSubmitNotReady;
+    if (length > g_stream.blockBytes.load()) return kWaveSubmitTooLong;
 
-    std::unique_lock<std::mutex> lk(s.lock);
-    const std::uint32_t generation = s.generation;
+    std::unique_lock<std::mutex> lk(g_stream.lock);
+    const std::uint32_t generation = g_stream.generation;
     // A timeout is not an error: a device that stops returning blocks must not hold the
     // producer for longer than this per block.
-    s.room.wait_for(lk, std::chrono::milliseconds(kWaveRoomWaitMs), [] { return s.roomSignalled; });
+    if (!g_stream.roomSignalled) {
+        ++g_stream.roomWaiters;
+        g_stream.room.wait_for(lk, std::chrono::milliseconds(kWaveRoomWaitMs),
+                        [] { return g_stream.roomSignalled; });
+        --g_stream.roomWaiters;
+    }
     // A reset while we waited has returned every block to the free state and started a new
     // prefill; the block filled before it belongs to neither, so it is dropped.
-    if (generation != s.generation || !s.ready.load()) return kWaveSubmitNotReady;
+    if (generation != g_stream.generation || !g_stream.ready.load()) return kWaveSubmitNotReady;
 
-    const std::uint32_t n = s.blocks.load();
-    const std::uint32_t w = s.write.load();
-    const std::uint32_t prefill = s.prefill.load();
+    const std::uint32_t n = g_stream.blocks.load();
+    const std::uint32_t w = g_stream.write.load();
+    const std::uint32_t prefill = g_stream.prefill.load();
     if (prefill < kWavePrefillBlocks) {
-        s.held[prefill] = length;
-        s.prefill.store(prefill + 1);
-        s.write.store((w + 1) % n);
+        g_stream.held[prefill] = length;
+        g_stream.prefill.store(prefill + 1);
+        g_stream.write.store((w + 1) % n);
         return kWaveOk;
     }
     const bool burst = prefill == kWavePrefillBlocks;
-    if (burst) s.prefill.store(kWavePrefillBlocks + 1);
+    if (burst) g_stream.prefill.store(kWavePrefillBlocks + 1);
     lk.unlock();
 
     if (burst) {
         for (std::uint32_t i = 0; i < kWavePrefillBlocks; ++i) {
             const std::uint32_t b = (w + n - kWavePrefillBlocks + i) % n;
-            if (!QueueWrite(b, s.held[i])) return kWaveSubmitDeviceRefused;
+            if (!QueueWrite(b, g_stream.held[i])) return kWaveSubmitDeviceRefused;
         }
     }
     if (!QueueWrite(w, length)) return kWaveSubmitDeviceRefused;
 
     lk.lock();
-    if (generation != s.generation) return kWaveSubmitNotReady;
+    if (generation != g_stream.generation) return kWaveSubmitNotReady;
     const std::uint32_t next = (w + 1) % n;
-    s.write.store(next);
-    if (Distance(next, s.done.load(), n) < 2) s.roomSignalled = false;
+    g_stream.write.store(next);
+    if (Distance(next, g_stream.done.load(), n) < 2) g_stream.roomSignalled = false;
     return kWaveOk;
 }
 
 void WaveStreamDone(const WaveBlockHeader& block) {
-    std::lock_guard<std::mutex> guard(s.lock);
-    const std::uint32_t n = s.blocks.load();
+    std::lock_guard<std::mutex> guard(g_stream.lock);
+    const std::uint32_t n = g_stream.blocks.load();
     if (n == 0) return;
     const std::uint32_t b = block.user < n ? block.user : 0;
-    std::uint32_t d = s.done.load();
+    std::uint32_t d = g_stream.done.load();
     // Blocks finish in order, so the next finished block is D + 1; one that lies at or behind
     // D (repeated or late) leaves D alone.
     if (Distance(b, d, n) > n / 2) {
         d = b;
-        s.done.store(d);
+        g_stream.done.store(d);
     }
-    if (Distance(s.write.load(), d, n) >= 2) {
-        s.roomSignalled = true;
-        s.room.notify_all();
+    if (Distance(g_stream.write.load(), d, n) >= 2) {
+        g_stream.roomSignalled = true;
+        g_stream.room.notify_all();
     }
 }
 
 int WaveStreamReset() {
-    if (s.device == nullptr) return kWaveNotOpen;
+    if (g_stream.device == nullptr) return kWaveNotOpen;
     {
-        std::lock_guard<std::mutex> guard(s.lock);
-        s.ready.store(false);
-        ++s.generation;
-        s.roomSignalled = true;
-        s.room.notify_all();
+        std::lock_guard<std::mutex> guard(g_stream.lock);
+        g_stream.ready.store(false);
+        ++g_stream.generation;
+        g_stream.roomSignalled = true;
+        g_stream.room.notify_all();
     }
     QueueReset();
     {
-        std::lock_guard<std::mutex> guard(s.lock);
-        const std::uint32_t n = s.blocks.load();
-        s.done.store(n > 0 ? n - 1 : 0);
-        s.write.store(0);
-        s.prefill.store(0);
-        s.roomSignalled = true;
-        s.room.notify_all();
-        s.ready.store(true);
+        std::lock_guard<std::mutex> guard(g_stream.lock);
+        const std::uint32_t n = g_stream.blocks.load();
+        g_stream.done.store(n > 0 ? n - 1 : 0);
+        g_stream.write.store(0);
+        g_stream.prefill.store(0);
+        g_stream.roomSignalled = true;
+        g_stream.room.notify_all();
+        g_stream.ready.store(true);
     }
     return kWaveOk;
 }
 
 int WaveStreamClose() {
-    s.ready.store(false);
-    if (s.device == nullptr) return kWaveNotOpen;
+    g_stream.ready.store(false);
+    if (g_stream.device == nullptr) return kWaveNotOpen;
     int result = kWaveOk;
     WaveStreamReset();
-    s.ready.store(false);
-    s.format = WaveFormat{};
+    g_stream.ready.store(false);
+    g_stream.format = WaveFormat{};
     // The device is closed before the blocks are released, so that no pull can reach freed
     // memory, even one for a block that a late producer queued after the reset.
-    if (!s.device->Close()) result = kWaveNotOpen;
+    if (!g_stream.device->Close()) result = kWaveNotOpen;
     QueueClose();
-    s.open.store(false, std::memory_order_release);
+    g_stream.open.store(false, std::memory_order_release);
     ReleaseBlocks();
-    s.device = nullptr;
-    s.write.store(0);
-    s.prefill.store(0);
+    g_stream.device = nullptr;
+    g_stream.write.store(0);
+    g_stream.prefill.store(0);
     return result;
 }
 
 int WaveStreamPause(int flag) {
-    if (s.device == nullptr) return kWaveNotOpen;
-    const bool ok = flag != 0 ? s.device->Pause() : s.device->Start();
+    if (g_stream.device == nullptr) return kWaveNotOpen;
+    const bool ok = flag != 0 ? g_stream.device->Pause() : g_stream.device->Start();
     return ok ? kWaveOk : kWaveNotOpen;
 }
 
-WaveFormat WaveStreamFormat() { return s.format; }
+WaveFormat WaveStreamFormat() { return g_stream.format; }
 
 WaveStreamState WaveStreamGetState() {
     WaveStreamState state;
     {
-        std::lock_guard<std::mutex> guard(s.lock);
-        state.open = s.open.load();
-        state.ready = s.ready.load();
-        state.blockBytes = s.blockBytes.load();
-        state.blocks = s.blocks.load();
-        state.write = s.write.load();
-        state.done = s.done.load();
-        state.prefill = s.prefill.load();
-        state.roomSignalled = s.roomSignalled;
+        std::lock_guard<std::mutex> guard(g_stream.lock);
+        state.open = g_stream.open.load();
+        state.ready = g_stream.ready.load();
+        state.blockBytes = g_stream.blockBytes.load();
+        state.blocks = g_stream.blocks.load();
+        state.write = g_stream.write.load();
+        state.done = g_stream.done.load();
+        state.prefill = g_stream.prefill.load();
+        state.roomSignalled = g_stream.roomSignalled;
+        state.roomWaiters = g_stream.roomWaiters;
     }
-    std::lock_guard<std::mutex> guard(q.lock);
-    state.queued = q.count + q.handedOutCount;
+    std::lock_guard<std::mutex> guard(g_deviceQueue.lock);
+    state.queued = g_deviceQueue.count + g_deviceQueue.handedOutCount;
     return state;
 }
 

@@ -111,6 +111,7 @@ struct WaveStreamState {
     std::uint32_t done = 0;     // D
     std::uint32_t prefill = 0;  // 0..9
     bool roomSignalled = false;
+    std::uint32_t roomWaiters = 0;  // producers waiting in Submit for room right now
     std::uint32_t queued = 0;   // blocks in the device queue
 };
 WaveStreamState WaveStreamGetState();

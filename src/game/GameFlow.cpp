@@ -2,6 +2,7 @@
 // and Stop commands, the star counts, the player keys, the bar heights and the end of a spin.
 #include <cstdint>
 
+#include "game/GameRules.h"
 #include "game/GameView.h"
 #include "platform/TickCount.h"
 
@@ -34,13 +35,13 @@ void CWirbelixView::ButtonDownLocked(const GameInputLock& lock, int player, std:
     if (IsSpinning(busy)) {
         const std::uint32_t sinceStart = now - m_PressStart;
         const auto decelerationMs = static_cast<std::uint32_t>(m_DurationMs);
-        // 1600 ms after the deceleration the old spin may be abandoned, even mid-swing.
-        if (sinceStart >= decelerationMs && sinceStart - decelerationMs > 1600) {
+        // Some time after the deceleration the old spin may be abandoned, even mid-swing.
+        if (sinceStart >= decelerationMs && sinceStart - decelerationMs > kAbandonSpinAfterMs) {
             StartCharge(lock, player, time);
             return;
         }
-        // After the first 200 ms of a spin even its own player's press rings.
-        if (sinceStart > 200) busy = player;
+        // After the first moments of a spin even its own player's press rings.
+        if (sinceStart > kOwnPressRingsAfterMs) busy = player;
     }
     // The player who owns the charge or spin (b - 1 modulo 2, with -1 counting as odd) is
     // ignored; everybody else hears the bell. With busy set to the player above, nobody owns it.
@@ -57,7 +58,7 @@ void CWirbelixView::StartCharge(const GameInputLock&, int player, std::uint32_t 
 }
 
 void CWirbelixView::RingBell(const GameInputLock&, int player, std::uint32_t now) {
-    if (now - m_LastBell[player] <= 100) return;  // at most one bell per player per 101 ms
+    if (now - m_LastBell[player] <= kBellQuietMs) return;  // one bell per player per 101 ms
     m_LastBell[player] = now;
     const SoundClip& bell = g_soundClips[ClipError];
     AddOverlay(bell.samples, bell.count);
@@ -68,7 +69,7 @@ void CWirbelixView::OnStart() {
     const std::uint32_t now = GetTickCount();
     std::uint32_t back;
     if (g_spinState.load(std::memory_order_acquire) == Idle) {
-        back = 5000;  // beyond the 2000 ms limit: a spin of full strength
+        back = kStartCommandHoldMs;
         m_BarMode = 1;
     } else {
         back = static_cast<std::uint32_t>(m_DurationMs);  // as strong as the last spin
@@ -107,7 +108,7 @@ void CWirbelixView::OnKeyDown(int key) {
     const std::uint32_t now = GetTickCount();
     // The window system repeats the key-down while a key is held; only a repeat 8 s or more
     // after the press that was passed on counts as a new press.
-    if (m_KeyDown[player] != 0 && now - m_KeyDown[player] < 8000) return;
+    if (m_KeyDown[player] != 0 && now - m_KeyDown[player] < kKeyRepeatPressMs) return;
     m_KeyDown[player] = now;
     PlayerButtonDown(player, now);
 }
@@ -127,10 +128,10 @@ int CWirbelixView::BarValue(int player, std::uint32_t now) {
     std::int64_t n;
     const int state = g_spinState.load(std::memory_order_acquire);
     if (m_BarMode != 0) {
-        // Hidden (1) or frozen (2) bars wait for the deceleration, then drain 10 pixels a frame.
+        // Hidden (1) or frozen (2) bars wait for the deceleration, then drain.
         n = m_BarMode == 2 ? m_BarHeight[player].load(std::memory_order_relaxed) : 0;
         if (now - m_PressStart > static_cast<std::uint32_t>(m_DurationMs)) {
-            n -= 10;
+            n -= kBarDrainPixelsPerFrame;
             if (n <= 0) {
                 n = 0;
                 if (m_BarHeight[other].load(std::memory_order_relaxed) == 0) m_BarMode = 0;
@@ -143,14 +144,14 @@ int CWirbelixView::BarValue(int player, std::uint32_t now) {
         if (left > 0)
             n = static_cast<std::int64_t>(fullHeight * m_Strength);
         else
-            n = m_ReleaseBar + static_cast<std::int64_t>(left) * fullHeight / 2000;
+            n = m_ReleaseBar + static_cast<std::int64_t>(left) * fullHeight / kFullChargeMs;
     } else if (state == player + 1) {
         // Charging: full after 2000 ms. A press stamped in the future shows nothing yet.
         std::int64_t held = static_cast<std::int32_t>(now - m_PressStart);
-        if (held > 2000) held = 2000;
-        n = held * fullHeight / 2000;
+        if (held > kFullChargeMs) held = kFullChargeMs;
+        n = held * fullHeight / kFullChargeMs;
     } else {
-        n = m_BarHeight[player].load(std::memory_order_relaxed) - 10;
+        n = m_BarHeight[player].load(std::memory_order_relaxed) - kBarDrainPixelsPerFrame;
     }
     // Never below 0, and never taller than the view (a bar kept from before the window shrank).
     if (n < 0) n = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/GameRules.h"
 #include "game/GameView.h"
 #include "game/SpinRandom.h"
 
@@ -50,7 +51,7 @@ void CWirbelixView::StartSpinLocked(const GameInputLock& lock, int player, std::
     // running ahead of ours) counts as no hold at all: a negative strength would make the
     // travel, the duration and the tick times meaningless.
     std::int32_t held = static_cast<std::int32_t>(time - m_PressStart);
-    if (held > 2000) held = 2000;
+    if (held > static_cast<std::int32_t>(kFullChargeMs)) held = kFullChargeMs;
     if (held < 0) held = 0;
     m_PressStart = time;
 
@@ -68,7 +69,7 @@ void CWirbelixView::StartSpinLocked(const GameInputLock& lock, int player, std::
     double& turnCount = m_TurnCount(lock);
     if (!(turnCount >= 2.0 && turnCount <= 20.0)) turnCount = 5.0;  // also catches NaN
 
-    m_Strength = held * 0.0005;
+    m_Strength = held * (1.0 / kFullChargeMs);
     const int draw = randomDraw ? *randomDraw : DrawSpinRandom();
     const double v = (draw * 0.000030517578125 + m_Strength * turnCount) * sections;
 
@@ -151,7 +152,7 @@ SpinAngle CWirbelixView::MotionLaw(const GameInputLock&, std::uint32_t now) cons
     } else {
         // Final swing about the resting place: five periods in a shrinking envelope, lasting
         // 8000 / (1 + 0.15 R) ms. The added whole turn keeps the value positive for rounding.
-        double v = (elapsed - decelerationMs) * 0.000125 * (m_Turns * 0.15 + 1.0);
+        double v = (elapsed - decelerationMs) * (1.0 / kFinalSwingMs) * (m_Turns * 0.15 + 1.0);
         if (v > 1.0) {
             v = 1.0;
             result.swingEnded = true;

@@ -8,6 +8,7 @@
 #include <random>
 #include <string_view>
 
+#include "game/GameRules.h"
 #include "game/GameView.h"
 #include "game/SoundWords.h"
 #include "game/SpinRandom.h"
@@ -21,8 +22,8 @@ namespace {
 // The TICK clip the trace assumes: the length of the clip the program ships with.
 constexpr std::uint32_t kTraceTickLength = 465;
 
-// Past the end of any swing: the swing lasts 8000 / (1 + 0.15 R) ms, at most 8000.
-constexpr std::uint32_t kAfterSwingMs = 8001;
+// Past the end of any swing: the swing lasts kFinalSwingMs / (1 + 0.15 R), at most kFinalSwingMs.
+constexpr std::uint32_t kAfterSwingMs = static_cast<std::uint32_t>(kFinalSwingMs) + 1;
 
 int LandingSection(int angle, int sections) { return ((angle * sections + 180) / 360) % sections; }
 
@@ -87,7 +88,7 @@ SimulationResult SpinSimulator::Run(const SimulationOptions& options) {
         view.m_TurnCount(lock) = options.turnCount;
     }
     const int sections = std::clamp(options.sections, 2, 12);
-    std::uniform_int_distribution<int> pressTime(0, 2000);
+    std::uniform_int_distribution<int> pressTime(0, kFullChargeMs);
     SimulationResult result;
     result.landings.assign(static_cast<std::size_t>(sections), 0);
     double durationSum = 0.0, tickSum = 0.0;
@@ -285,7 +286,7 @@ int RunSimulateCommand(int argc, char** argv, std::FILE* out, std::FILE* err) {
     std::fprintf(out, " sweep=0..2000/10\n");
     double worstDeviation = 0.0, smallestP = 1.0;
     int worstDeviationAt = 0, smallestPAt = 0, holdTimes = 0;
-    for (int hold = 0; hold <= 2000; hold += 10, ++holdTimes) {
+    for (int hold = 0; hold <= static_cast<int>(kFullChargeMs); hold += 10, ++holdTimes) {
         options.pressMs = hold;
         const SimulationResult r = simulator.Run(options);
         std::fprintf(out, "press_ms=%d max_share_deviation=%.6f chi2=%.4f p=%.6g\n", hold,

@@ -7,14 +7,11 @@
 #include "pictures/DibDecoder.h"
 #include "pictures/ImageReader.h"
 #include "pictures/ImageStream.h"
+#include "platform/LittleEndian.h"
 
 namespace wirbelix {
 
 namespace {
-
-std::uint32_t U32(const std::uint8_t* p) {
-    return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 constexpr std::size_t kFileHeaderBytes = 14;
 
@@ -30,18 +27,18 @@ public:
         std::size_t pixelOffset = kPixelsAfterPalette;
         if (hasFileHeader) {
             if (got < kFileHeaderBytes) throw EBmpFileReadError();
-            const std::uint32_t offBits = U32(fileHeader + 10);
+            const std::uint32_t offBits = Load32(fileHeader + 10);
             // Zero is written by some tools for "pixels follow the palette".
             if (offBits != 0) {
                 if (offBits < kFileHeaderBytes) throw EBmpCorruptFile();
                 pixelOffset = offBits - kFileHeaderBytes;
             }
         } else {
-            if (got < 12 || U32(fileHeader) != 40 || U32(fileHeader + 4) > kMaxImageSide)
+            if (got < 12 || Load32(fileHeader) != 40 || Load32(fileHeader + 4) > kMaxImageSide)
                 throw EBmpNotABmpFile();
             std::uint8_t h[4];
             if (!stream.Seek(start + 8) || !stream.ReadExact(h, 4)) throw EBmpNotABmpFile();
-            const std::int64_t height = static_cast<std::int32_t>(U32(h));
+            const std::int64_t height = static_cast<std::int32_t>(Load32(h));
             if (height > kMaxImageSide || height < -kMaxImageSide) throw EBmpNotABmpFile();
             stream.Seek(start);
         }

@@ -3,15 +3,11 @@
 #include <cstring>
 
 #include "pictures/RasterImage.h"
+#include "platform/LittleEndian.h"
 
 namespace wirbelix {
 
 namespace {
-
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-    return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 // Calls the image's progress function; true when it asks to stop.
 bool Aborted(const RasterImage& image, int percent) {
@@ -83,29 +79,29 @@ DibStatus ParseDibHeader(std::span<const std::uint8_t> dib, DibHeader& hd) {
     hd = DibHeader{};
     if (dib.size() < 4) return DibStatus::NotADib;
     const std::uint8_t* p = dib.data();
-    hd.headerSize = U32(p);
+    hd.headerSize = Load32(p);
     if (hd.headerSize == 0) return DibStatus::NotADib;
     if (hd.headerSize == 12) {
         if (dib.size() < 12) return DibStatus::ReadError;
         hd.coreHeader = true;
-        hd.width = U16(p + 4);
-        hd.height = U16(p + 6);
-        hd.planes = U16(p + 8);
-        hd.bitCount = U16(p + 10);
+        hd.width = Load16(p + 4);
+        hd.height = Load16(p + 6);
+        hd.planes = Load16(p + 8);
+        hd.bitCount = Load16(p + 10);
         hd.paletteEntryBytes = 3;
     } else {
         if (hd.headerSize < 40) return DibStatus::CorruptFile;
         if (dib.size() < 40) return DibStatus::ReadError;
-        hd.width = static_cast<std::int32_t>(U32(p + 4));
-        hd.height = static_cast<std::int32_t>(U32(p + 8));
-        hd.planes = U16(p + 12);
-        hd.bitCount = U16(p + 14);
-        hd.compression = U32(p + 16);
-        hd.imageSize = U32(p + 20);
-        hd.xPixelsPerMetre = static_cast<std::int32_t>(U32(p + 24));
-        hd.yPixelsPerMetre = static_cast<std::int32_t>(U32(p + 28));
-        hd.coloursUsed = U32(p + 32);
-        hd.coloursImportant = U32(p + 36);
+        hd.width = static_cast<std::int32_t>(Load32(p + 4));
+        hd.height = static_cast<std::int32_t>(Load32(p + 8));
+        hd.planes = Load16(p + 12);
+        hd.bitCount = Load16(p + 14);
+        hd.compression = Load32(p + 16);
+        hd.imageSize = Load32(p + 20);
+        hd.xPixelsPerMetre = static_cast<std::int32_t>(Load32(p + 24));
+        hd.yPixelsPerMetre = static_cast<std::int32_t>(Load32(p + 28));
+        hd.coloursUsed = Load32(p + 32);
+        hd.coloursImportant = Load32(p + 36);
         hd.paletteEntryBytes = 4;
     }
     if (hd.width < 0) return DibStatus::CorruptFile;
@@ -156,7 +152,7 @@ DibStatus DecodeDib(std::span<const std::uint8_t> dib, RasterImage& image, std::
         if (hd.coreHeader)
             image.SetPaletteRgba(i, e[2], e[1], e[0], 0);
         else
-            image.SetPaletteEntry(i, U32(e));
+            image.SetPaletteEntry(i, Load32(e));
     }
 
     if (pixelOffset == kPixelsAfterPalette) pixelOffset = hd.pixelOffset;

@@ -13,14 +13,11 @@
 
 #include "pictures/ImageReader.h"
 #include "pictures/ImageStream.h"
+#include "platform/LittleEndian.h"
 
 namespace wirbelix {
 
 namespace {
-
-std::uint32_t U32(const std::uint8_t* p) {
-    return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
 
 // Where a preview must start: a longer comment header is not looked through.
 constexpr std::uint64_t kPreviewSearchBytes = 1 << 20;
@@ -42,7 +39,7 @@ public:
         const std::size_t got = stream.Read(head, sizeof head);
         if (got >= 4 && std::memcmp(head, "\xC5\xD0\xD3\xC6", 4) == 0) {
             if (got < sizeof head) throw EEpsFileReadError();
-            ReadTiffPreview(stream, image, U32(head + 20), U32(head + 24));
+            ReadTiffPreview(stream, image, Load32(head + 20), Load32(head + 24));
             return;
         }
         if (got < 2 || head[0] != '%' || head[1] != '!') throw EEpsNotAEpsFile();
@@ -58,7 +55,7 @@ private:
         if (!stream.Seek(offset) || !stream.ReadExact(tiff.data(), tiff.size())) throw EEpsFileReadError();
         ImageStream preview;
         preview.OpenMemory(tiff);
-        std::unique_ptr<ImageReader> reader = MakeTiffReader();
+        std::unique_ptr<ImageReader> reader = MakeImageReader(ImageFormat::Tiff);
         reader->SetProgress(progress_, progressUser_);
         try {
             reader->Read(preview, image);

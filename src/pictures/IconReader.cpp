@@ -12,18 +12,11 @@
 #include "pictures/DibDecoder.h"
 #include "pictures/ImageReader.h"
 #include "pictures/ImageStream.h"
+#include "platform/LittleEndian.h"
 
 namespace wirbelix {
 
 namespace {
-
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
-std::uint32_t U32(const std::uint8_t* p) {
-    return p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-}
-void PutU32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = std::uint8_t(v >> (8 * i));
-}
 
 class IconReader final : public ImageReader {
 public:
@@ -32,8 +25,8 @@ public:
     void Read(ImageStream& stream, RasterImage& image) override {
         std::uint8_t head[6];
         if (!stream.ReadExact(head, sizeof head)) throw EIconError(texts::kIconReadError);
-        if (U16(head) != 0 || (U16(head + 2) != 1 && U16(head + 2) != 2)) throw EIconError(texts::kIconBadFormat);
-        const std::uint32_t count = U16(head + 4);
+        if (Load16(head) != 0 || (Load16(head + 2) != 1 && Load16(head + 2) != 2)) throw EIconError(texts::kIconBadFormat);
+        const std::uint32_t count = Load16(head + 4);
         if (count == 0) throw EIconError(texts::kIconNotFound);
 
         // The largest entry of the directory (a size byte of 0 means 256).
@@ -43,12 +36,12 @@ public:
             std::uint8_t e[16];
             if (!stream.ReadExact(e, sizeof e)) throw EIconError(texts::kIconReadError);
             const std::uint64_t w = e[0] ? e[0] : 256, h = e[1] ? e[1] : 256;
-            const std::uint32_t bits = U16(head + 2) == 1 ? U16(e + 6) : 0;
+            const std::uint32_t bits = Load16(head + 2) == 1 ? Load16(e + 6) : 0;
             if (w * h > bestPixels || (w * h == bestPixels && bits > bestBits)) {
                 bestPixels = w * h;
                 bestBits = bits;
-                bestSize = U32(e + 8);
-                bestOffset = U32(e + 12);
+                bestSize = Load32(e + 8);
+                bestOffset = Load32(e + 12);
             }
         }
         if (bestOffset > stream.Size() || !stream.Seek(bestOffset)) throw EIconError(texts::kIconReadError);
@@ -65,7 +58,7 @@ public:
         if (data.size() >= 8 && std::memcmp(data.data(), "\x89PNG\r\n\x1a\n", 8) == 0) {
             ImageStream png;
             png.OpenMemory(data);
-            std::unique_ptr<ImageReader> reader = MakePngReader();
+            std::unique_ptr<ImageReader> reader = MakeImageReader(ImageFormat::Png);
             reader->SetProgress(progress_, progressUser_);
             reader->Read(png, image);
             return;
@@ -76,15 +69,15 @@ public:
 
 private:
     void ReadDib(std::vector<std::uint8_t>& data, RasterImage& image) {
-        if (data.size() < 40 || U32(data.data()) < 40) throw EIconError(texts::kIconBadFormat);
-        const std::int32_t width = static_cast<std::int32_t>(U32(data.data() + 4));
-        const std::int32_t doubled = static_cast<std::int32_t>(U32(data.data() + 8));
+        if (data.size() < 40 || Load32(data.data()) < 40) throw EIconError(texts::kIconBadFormat);
+        const std::int32_t width = static_cast<std::int32_t>(Load32(data.data() + 4));
+        const std::int32_t doubled = static_cast<std::int32_t>(Load32(data.data() + 8));
         if (width <= 0 || doubled <= 1 || width > kMaxImageSide || doubled / 2 > kMaxImageSide)
             throw EIconError(texts::kIconBadFormat);
-        if (U32(data.data() + 16) != kDibCompressionNone) throw EIconError(texts::kIconCompressed);
+        if (Load32(data.data() + 16) != kDibCompressionNone) throw EIconError(texts::kIconCompressed);
         const std::uint32_t height = std::uint32_t(doubled) / 2;
         if (std::uint64_t(width) * height > ImagePixelLimit()) throw EGraphicsPicSize();
-        PutU32(data.data() + 8, height);
+        Store32(data.data() + 8, height);
 
         RasterImage colours;
         switch (DecodeDib(data, colours)) {

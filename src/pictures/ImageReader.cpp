@@ -24,24 +24,6 @@ void ImageReader::Progress(int percent) {
     if (ProgressAsksToStop(progress_, progressUser_, percent)) throw EGraphicsAbort();
 }
 
-std::unique_ptr<ImageReader> MakeImageReader(ImageFormat format) {
-    switch (format) {
-        case ImageFormat::Bmp: return MakeBmpReader();
-        case ImageFormat::Icon: return MakeIconReader();
-        case ImageFormat::Tiff: return MakeTiffReader();
-        case ImageFormat::Gif: return MakeGifReader();
-        case ImageFormat::Png: return MakePngReader();
-        case ImageFormat::Tls: return MakeTlsReader();
-        case ImageFormat::Jpeg: return MakeJpegReader();
-        case ImageFormat::Xpm: return MakeXpmReader();
-        case ImageFormat::Eps: return MakeEpsReader();
-        case ImageFormat::Pnm: return MakePnmReader();
-        case ImageFormat::Xwd: return MakeXwdReader();
-        case ImageFormat::Unknown: break;
-    }
-    return nullptr;
-}
-
 void CreateImage(RasterImage& image, int depth, std::int64_t width, std::int64_t height,
                  std::uint32_t fill, const char* zeroSizeText) {
     if (width <= 0 || height <= 0) throw EGraphicsException(zeroSizeText);

@@ -85,20 +85,9 @@ inline bool ProgressAsksToStop(ImageProgress progress, void* user, int percent) 
     return abort;
 }
 
-// The reader for a format; null for ImageFormat::Unknown.
+// The reader for a format (from the table of formats in ImageFormats.cpp); null for
+// ImageFormat::Unknown.
 std::unique_ptr<ImageReader> MakeImageReader(ImageFormat format);
-
-std::unique_ptr<ImageReader> MakeBmpReader();
-std::unique_ptr<ImageReader> MakePngReader();
-std::unique_ptr<ImageReader> MakeJpegReader();
-std::unique_ptr<ImageReader> MakeGifReader();
-std::unique_ptr<ImageReader> MakeTiffReader();
-std::unique_ptr<ImageReader> MakePnmReader();
-std::unique_ptr<ImageReader> MakeIconReader();
-std::unique_ptr<ImageReader> MakeXwdReader();
-std::unique_ptr<ImageReader> MakeXpmReader();
-std::unique_ptr<ImageReader> MakeEpsReader();
-std::unique_ptr<ImageReader> MakeTlsReader();
 
 // Pictures with more pixels than this are refused with EGraphicsPicSize before any pixel
 // memory is claimed. The default admits every size Create admits (32768 x 32768); tools and

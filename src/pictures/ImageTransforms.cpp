@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pictures/FixedSin.h"
-#include "pictures/PixelBytes.h"
+#include "platform/LittleEndian.h"
 #include "pictures/RasterImage.h"
 
 namespace wirbelix {

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "pictures/DibDecoder.h"
-#include "pictures/PixelBytes.h"
+#include "platform/LittleEndian.h"
 #include "platform/ResourceTable.h"
 
 namespace wirbelix {

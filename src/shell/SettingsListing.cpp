@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/LittleEndian.h"
 #include "shell/SettingsStore.h"
 
 namespace wirbelix {
@@ -52,8 +53,7 @@ std::string Hex(std::span<const std::uint8_t> bytes) {
 
 std::string ValueText(std::uint32_t type, std::span<const std::uint8_t> bytes) {
     if (type == REG_DWORD && bytes.size() == 4) {
-        std::uint32_t u = static_cast<std::uint32_t>(bytes[0]) | (static_cast<std::uint32_t>(bytes[1]) << 8) |
-                          (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+        const std::uint32_t u = Load32(bytes.data());
         char text[48];
         std::snprintf(text, sizeof text, "%d (0x%08X)", static_cast<std::int32_t>(u), u);
         return text;

@@ -115,9 +115,15 @@ private:
         if (exists && !S_ISREG(st.st_mode)) return false;  // a directory or device: leave it alone
         if (!exists) MakeParentDirs(path_);
 
-        int rc = sqlite3_open_v2(path_.c_str(), &db_,
+        // A file without any write permission is one the user has made read-only on purpose:
+        // it is opened read-only even when the system would let this process write (root).
+        const bool markedReadOnly = exists && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+        int rc = SQLITE_CANTOPEN;
+        if (!markedReadOnly) {
+            rc = sqlite3_open_v2(path_.c_str(), &db_,
                                  SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                  nullptr);
+        }
         if (rc != SQLITE_OK) {
             sqlite3_close_v2(db_);
             db_ = nullptr;

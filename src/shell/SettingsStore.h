@@ -13,7 +13,8 @@
 // "<file>.damaged-<YYYYMMDD-HHMMSS>" and a new, empty store takes its place, so the user's
 // program keeps its defaults and can store settings again while the old file stays for
 // inspection. A file that cannot be opened at all (a directory, no permission) is left alone:
-// every operation then fails and callers keep their defaults.
+// every operation then fails and callers keep their defaults. A file without any write
+// permission is opened read-only, also by root: reads work and every write is refused.
 //
 // Results are the system error codes of the registry interface: 0 success,
 // kErrorFileNotFound for a missing key or value, kErrorAccessDenied when the file is

@@ -5,6 +5,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitUntil.h"
 #include "audio/AudioTestSupport.h"
 #include "audio/SoundMixer.h"
 #include "audio/WaveStream.h"
@@ -297,11 +298,7 @@ TEST_F(MixerThreadTest, WithoutDeviceTheThreadEndsAtOnceAndStopDoesNotWait) {
     SetWaveDevice(nullptr);
     CWirbelixView view;
     StartSoundOutput(view);
-    const auto start = Clock::now();
-    while (view.m_AudioDone.load() == 0 && Clock::now() - start < std::chrono::seconds(5)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    EXPECT_EQ(view.m_AudioDone.load(), 1);
+    EXPECT_TRUE(test::WaitUntil([&] { return view.m_AudioDone.load() == 1; }));
     StopSoundOutput(view);
     EXPECT_EQ(view.m_AudioRun.load(), 0);
 }
@@ -313,18 +310,13 @@ TEST_F(MixerThreadTest, StopWhileTheMixerWaitsForRoomEndsPromptly) {
     g_mixMode.store(MixSweep);
     StartSoundOutput(view);
     // The device never plays: the mixer fills the ring and waits for room.
-    const auto start = Clock::now();
-    WaveStreamState st;
-    do {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        st = WaveStreamGetState();
-    } while ((st.queued < 10 || st.roomSignalled || g_mixPos.load() < 11u * 512u) &&
-             Clock::now() - start < std::chrono::seconds(5));
-    ASSERT_EQ(st.queued, 10u);
+    ASSERT_TRUE(test::WaitUntil([] { return WaveStreamGetState().roomWaiters == 1; }))
+        << "the mixer never waited for room";
+    const WaveStreamState st = WaveStreamGetState();
+    EXPECT_EQ(st.queued, 10u);
     EXPECT_FALSE(st.roomSignalled);
     EXPECT_EQ(view.m_AudioDone.load(), 0);
     // Ten blocks queued and the eleventh filled: the mixer waits with it in Submit.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(g_mixPos.load(), 11u * 512u);
 
     const auto stopAt = Clock::now();

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitUntil.h"
 #include "audio/AudioTestSupport.h"
 #include "audio/WaveStream.h"
 
@@ -229,8 +230,9 @@ TEST_F(WaveStreamTest, ResetWakesAWaitingProducerAndStartsANewPrefill) {
 
     std::atomic<int> result{-1};
     std::thread producer([&] { result.store(SubmitMarked(11)); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(result.load(), -1);  // waiting for room
+    ASSERT_TRUE(test::WaitUntil([] { return WaveStreamGetState().roomWaiters == 1; }))
+        << "the producer never waited for room";
+    EXPECT_EQ(result.load(), -1);
     const auto resetAt = Clock::now();
     EXPECT_EQ(WaveStreamReset(), kWaveOk);
     producer.join();

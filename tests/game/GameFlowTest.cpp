@@ -278,7 +278,15 @@ TEST_F(GameFlow, StarCountsWrapModuloTheLimit) {
         EXPECT_EQ(v.m_Stars[0], c.to);
         EXPECT_EQ(v.m_Stars[1], 9);
     }
-    view_->OnStarsUp(2);  // ignored
+    // A player number beyond the second changes no one's stars.
+    CWirbelixView& v = *view_;
+    v.m_StarLimit = 8;
+    v.m_Stars[0] = 3;
+    v.m_Stars[1] = 5;
+    v.OnStarsUp(2);
+    v.OnStarsDown(2);
+    EXPECT_EQ(v.m_Stars[0], 3);
+    EXPECT_EQ(v.m_Stars[1], 5);
 }
 
 TEST_F(GameFlow, HeldKeyRepeatsItsPressOnlyAfterEightSeconds) {

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <thread>
 
+#include "WaitUntil.h"
+
 namespace wirbelix::test {
 
 class PtyBox {
@@ -66,16 +68,5 @@ private:
     int slave_ = -1;
     std::string path_;
 };
-
-// Polls cond every 5 ms until it holds or limitMs pass; true when it held.
-template <class Cond>
-bool WaitUntil(Cond cond, int limitMs = 3000) {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 }  // namespace wirbelix::test

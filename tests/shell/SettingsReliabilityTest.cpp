@@ -6,10 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,10 +25,8 @@ namespace {
 
 // Writes values "V<i>" = i for i from WIRBELIX_CHILD_FROM to WIRBELIX_CHILD_TO (or forever),
 // one RegistryKey per write as the program's callers do, and reports each finished write on
-// standard output.
-TEST(SettingsChild, Run) {
-    const char* role = std::getenv("WIRBELIX_CHILD_ROLE");
-    if (!role) GTEST_SKIP() << "only runs as a child of the reliability tests";
+// standard output as a line with its number.
+[[noreturn]] void RunWriter() {
     long from = std::atol(std::getenv("WIRBELIX_CHILD_FROM"));
     long to = std::atol(std::getenv("WIRBELIX_CHILD_TO"));
     for (long i = from; to < 0 || i <= to; ++i) {
@@ -41,6 +41,24 @@ TEST(SettingsChild, Run) {
         std::fflush(stdout);
     }
     _exit(0);
+}
+
+// The test program started with a role in its environment is a writer, not a test run: the
+// global set-up, which runs once every static object of the program exists, turns it into one
+// before any test starts.
+class WriterRole : public ::testing::Environment {
+public:
+    void SetUp() override {
+        if (std::getenv("WIRBELIX_CHILD_ROLE") != nullptr) RunWriter();
+    }
+};
+[[maybe_unused]] ::testing::Environment* const kWriterRole =
+    ::testing::AddGlobalTestEnvironment(new WriterRole);
+
+// The number of the last write a child reported in line, or -1 for the test framework's own
+// lines.
+long ReportedWrite(const char* line) {
+    return std::isdigit(static_cast<unsigned char>(line[0])) ? std::atol(line) : -1;
 }
 
 struct Child {
@@ -59,8 +77,7 @@ Child SpawnWriter(long from, long to) {
         setenv("WIRBELIX_CHILD_ROLE", "writer", 1);
         setenv("WIRBELIX_CHILD_FROM", std::to_string(from).c_str(), 1);
         setenv("WIRBELIX_CHILD_TO", std::to_string(to).c_str(), 1);
-        execl("/proc/self/exe", "child", "--gtest_filter=SettingsChild.Run", "--gtest_brief=1",
-              static_cast<char*>(nullptr));
+        execl("/proc/self/exe", "child", "--gtest_brief=1", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(pipeFds[1]);
@@ -90,9 +107,15 @@ TEST_F(SettingsReliabilityTest, KilledWriterNeverLosesFinishedWritesOrTheFile) {
         // Let it finish a varying number of writes, then kill it wherever it is.
         long last = -1;
         char line[64];
-        for (int n = 0; n < 5 + round * 7 && std::fgets(line, sizeof line, c.out); ++n) last = std::atol(line);
+        for (int n = 0; n < 5 + round * 7 && std::fgets(line, sizeof line, c.out);) {
+            if (ReportedWrite(line) >= 0) {
+                last = ReportedWrite(line);
+                ++n;
+            }
+        }
         kill(c.pid, SIGKILL);
-        while (std::fgets(line, sizeof line, c.out)) last = std::atol(line);  // reported before death
+        while (std::fgets(line, sizeof line, c.out))  // reported before death
+            if (ReportedWrite(line) >= 0) last = ReportedWrite(line);
         std::fclose(c.out);
         int status = 0;
         waitpid(c.pid, &status, 0);
@@ -200,18 +223,64 @@ TEST_F(SettingsReliabilityTest, UnopenablePathFailsQuietlyAndIsLeftAlone) {
     EXPECT_EQ(v, 5);
     EXPECT_TRUE(std::filesystem::is_directory(path()));
 
-    if (geteuid() == 0) GTEST_SKIP() << "file permissions do not bind root";
-    rmdir(path().c_str());
+    // A file this process may not even read. Permissions do not bind root, which reads such a
+    // file as a read-only one (the next test), so this part needs an ordinary user.
+    if (geteuid() != 0) {
+        rmdir(path().c_str());
+        {
+            RegistryKey writer;
+            ASSERT_TRUE(writer.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE));
+            ASSERT_TRUE(writer.Write(&v, 4, "StarSize", REG_DWORD));
+        }
+        SettingsStore::Shutdown();
+        chmod(path().c_str(), 0);
+        EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE));
+        chmod(path().c_str(), 0600);
+        EXPECT_TRUE(std::filesystem::exists(path()));
+    }
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file without write permission is read but never written, by any user including root.
+TEST_F(SettingsReliabilityTest, FileWithoutWritePermissionIsReadButNeverWritten) {
     {
         RegistryKey writer;
         ASSERT_TRUE(writer.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE));
+        std::int32_t v = 4;
         ASSERT_TRUE(writer.Write(&v, 4, "StarSize", REG_DWORD));
     }
+    SettingsStore::Shutdown();  // checkpoints the WAL into the file
+    ASSERT_EQ(chmod(path().c_str(), 0444), 0);
+    const std::string before = FileBytes(path());
+
+    RegistryKey key;
+    ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_READ)) << key.LastError;
+    std::int32_t v = 0;
+    EXPECT_TRUE(key.Read(&v, 4, "StarSize", REG_DWORD)) << key.LastError;
+    EXPECT_EQ(v, 4);
+
+    KeyHandle existing = HKEY_NONE;
+    ASSERT_EQ(SettingsStore::CreateKey(HKEY_CURRENT_USER, "Software\\Kivo\\Wirbelix", &existing),
+              kErrorSuccess);
+    const std::uint8_t bytes[4] = {9, 0, 0, 0};
+    EXPECT_EQ(SettingsStore::SetValue(existing, "StarSize", REG_DWORD, bytes), kErrorAccessDenied);
+    EXPECT_EQ(SettingsStore::SetValue(existing, "New", REG_DWORD, bytes), kErrorAccessDenied);
+    KeyHandle created = HKEY_NONE;
+    EXPECT_EQ(SettingsStore::CreateKey(HKEY_CURRENT_USER, "Software\\Other", &created),
+              kErrorAccessDenied);
+
+    v = 0;
+    EXPECT_TRUE(key.Read(&v, 4, "StarSize", REG_DWORD));
+    EXPECT_EQ(v, 4);
     SettingsStore::Shutdown();
-    chmod(path().c_str(), 0);
-    EXPECT_FALSE(key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE));
+    EXPECT_EQ(FileBytes(path()), before);
+    for (const auto& entry : std::filesystem::directory_iterator(dir()))
+        EXPECT_EQ(entry.path().string().find(".damaged-"), std::string::npos) << entry.path();
     chmod(path().c_str(), 0600);
-    EXPECT_TRUE(std::filesystem::exists(path()));
 }
 
 }  // namespace

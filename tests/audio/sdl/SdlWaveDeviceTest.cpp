@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "WaitUntil.h"
 #include "audio/AudioTestSupport.h"
 #include "audio/SoundMixer.h"
 #include "audio/WaveStream.h"
@@ -93,6 +94,26 @@ protected:
     WaveDevice* previous_ = nullptr;
 };
 
+// Waits until the mixing thread has filled the device's queue: from here on every block it
+// makes follows the silence already queued without a gap.
+void WaitForTheBurst() {
+    const auto burst = [] { return WaveStreamGetState().prefill > kWavePrefillBlocks; };
+    ASSERT_TRUE(test::WaitUntil(burst, 30000)) << "the mixer never filled the device's queue";
+}
+
+// Waits until the mixer has made at least `samples` of the sweep or the ticks.
+void WaitForMixedSamples(std::uint32_t samples) {
+    ASSERT_TRUE(test::WaitUntil([&] { return g_mixPos.load() >= samples; }, 60000))
+        << "the mixer reached only sample " << g_mixPos.load() << " of " << samples;
+}
+
+// Waits until the spin has been played to 2000 samples past its last tick: the mixer waits for
+// room before each block, so once it has made more blocks beyond that point than the ring
+// holds, the device has played that point and asked for more.
+void WaitForTheSpinToPlayOut(const std::vector<Tick>& ticks) {
+    WaitForMixedSamples(ticks.back().end + 2000 + (kWaveMaxBlocks + 2) * kMixBlockSamples);
+}
+
 // Checks one spin in the file: the sweep from its first sample on, then the cling in the block
 // of the release or the one before it, and every tick of the schedule at its start sample
 // counted from the first block of mode 2 (one constant offset for the whole spin), audible for
@@ -156,7 +177,8 @@ TEST_F(SdlDiskTest, SubmittedBlocksPlayInOrderAfterWholeBlocksOfSilence) {
         for (int i = 0; i < kMixBlockSamples; ++i) block[i] = static_cast<std::int16_t>(k * 1000 + i);
         ASSERT_EQ(WaveStreamSubmit(1024), kWaveOk);
     }
-    std::this_thread::sleep_for(400ms);  // the last blocks play out
+    ASSERT_TRUE(test::WaitUntil([] { return WaveStreamGetState().queued == 0; }, 30000))
+        << "the device never played out its queue";
     ASSERT_EQ(WaveStreamClose(), kWaveOk);
 
     const std::vector<std::int16_t> out = ReadOutput();
@@ -188,11 +210,12 @@ TEST_F(SdlDiskTest, SpinFromAHandWrittenScheduleLandsAtItsSamplePositions) {
 
     CWirbelixView view;
     StartSoundOutput(view);
-    std::this_thread::sleep_for(100ms);
+    ASSERT_NO_FATAL_FAILURE(WaitForTheBurst());
     // The charge begins: position first, then the mode.
     g_mixPos.store(0);
     g_mixMode.store(MixSweep);
-    std::this_thread::sleep_for(300ms);
+    // More sweep than the check asks for.
+    ASSERT_NO_FATAL_FAILURE(WaitForMixedSamples(12 * kMixBlockSamples));
     // The spin starts: the cling, the schedule, its count, then mode 2 and position 0.
     AddOverlay(g_soundClips[ClipCling1].samples, g_soundClips[ClipCling1].count);
     for (std::size_t i = 0; i < ticks.size(); ++i) {
@@ -203,7 +226,7 @@ TEST_F(SdlDiskTest, SpinFromAHandWrittenScheduleLandsAtItsSamplePositions) {
     g_tickSchedule.count.store(static_cast<int>(ticks.size()), std::memory_order_release);
     g_mixMode.store(MixTicks, std::memory_order_release);
     g_mixPos.store(0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(ticks.back().end * 1000 / 44100 + 400));
+    ASSERT_NO_FATAL_FAILURE(WaitForTheSpinToPlayOut(ticks));
     StopSoundOutput(view);
 
     ExpectSpin(ReadOutput(), clips, ticks);
@@ -226,17 +249,18 @@ TEST_F(SdlDiskTest, SpinOfThePlayerKeyIsHeardAsSweepClingAndTicksOfItsSchedule) 
     CWirbelixView view;
     SeedSpinRandom(1);  // a fixed draw for the release
     StartSoundOutput(view);
-    std::this_thread::sleep_for(100ms);
+    ASSERT_NO_FATAL_FAILURE(WaitForTheBurst());
 
     view.OnKeyDown(kKeyF7);
     ASSERT_EQ(g_spinState.load(), Charging1);
-    std::this_thread::sleep_for(300ms);  // the sweep plays in real time meanwhile
+    // The sweep plays in real time meanwhile.
+    ASSERT_NO_FATAL_FAILURE(WaitForMixedSamples(12 * kMixBlockSamples));
     clock.Advance(1200);
     view.OnKeyUp(kKeyF7);
     ASSERT_EQ(g_spinState.load(), Spinning1);
     const std::vector<Tick> ticks = ScheduleSnapshot();
     ASSERT_GE(ticks.size(), 15u);  // a hold of 1200 ms travels more than two and a half turns
-    std::this_thread::sleep_for(std::chrono::milliseconds(ticks.back().end * 1000 / 44100 + 400));
+    ASSERT_NO_FATAL_FAILURE(WaitForTheSpinToPlayOut(ticks));
     StopSoundOutput(view);
 
     ExpectSpin(ReadOutput(), clips, ticks);

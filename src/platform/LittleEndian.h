@@ -1,5 +1,6 @@
-// Unaligned access to the 16- and 32-bit words of pixel rows. Rows, palette entries and the
-// header block are stored little-endian, which is the machine's order on every target.
+// Unaligned little-endian words in byte buffers: pixel rows, palette entries and the headers
+// of picture files, the chunks of WAVE images, stored settings values. Little-endian is the
+// machine's order on every target, so a word is one unaligned copy.
 #pragma once
 
 #include <bit>
@@ -9,7 +10,7 @@
 namespace wirbelix {
 
 static_assert(std::endian::native == std::endian::little,
-              "pixels, palette entries and the header block are stored little-endian");
+              "file formats and stored values are little-endian, as is every target");
 
 inline std::uint16_t Load16(const std::uint8_t* p) {
     std::uint16_t v;
