@@ -16,6 +16,11 @@
 //                         bytes after the run (more than a full turn) and the scaled rotor.
 //   BM_FrameCachedDegrees the same with the rotor kept to 20 degrees, all of them in the cache
 //                         after the first frames: the frame without turning a rotor copy.
+//   BM_FrameDuringSpin    frames of whole spins one after another (a full charge, the release,
+//                         the motion law until the rotor rests), with the rotor cache's budget
+//                         as the argument (64 MiB is the program's): p50/p99 of all frames and
+//                         of those that draw the rotor, the share of frames that draw it and
+//                         the share of those that turn a copy.
 //   BM_Relayout           OnSize to another size and the first frame there (pictures scaled
 //                         again, the background composed, the rotor's first copy turned), the
 //                         size alternating between the case's and nine tenths of it.
@@ -275,6 +280,55 @@ void FrameRun(benchmark::State& state, Case c, int degreeSpan) {
 void BM_FrameDuringCharge(benchmark::State& state, Case c) { FrameRun(state, c, 360); }
 void BM_FrameCachedDegrees(benchmark::State& state, Case c) { FrameRun(state, c, 20); }
 
+// Whole spins as a player makes them: a charge of 2000 ms (full strength), the release, and
+// frames until the rotor rests and the state is idle again, the motion law choosing each
+// frame's angle. Every iteration is one frame; spins follow one another. The argument is the
+// rotor cache's budget in MiB, to show what the copies kept from the turns before save.
+void BM_FrameDuringSpin(benchmark::State& state, Case c) {
+    Bench bench(c);
+    if (const std::string p = bench.Problem(c); !p.empty()) {
+        state.SkipWithError(p.c_str());
+        return;
+    }
+    CWirbelixView& view = bench.view();
+    view.m_RotorCache.Reset(&view.m_ScaledRotor, view.m_RotorPivotX, view.m_RotorPivotY, view.m_StepStart,
+                            std::size_t(state.range(0)) << 20);
+    std::vector<double> frameSeconds, drawingSeconds;
+    int frames = 0, drawn = 0, turned = 0, spins = 0;
+    int charging = -1;  // frames of the charge under way; -1 while the rotor turns or rests
+    for (auto _ : state) {
+        if (charging < 0 && g_spinState.load() == Idle) {
+            view.PlayerButtonDown(0, bench.Now());
+            charging = 0;
+        } else if (charging >= 0 && ++charging == 2000 / kFramePeriodMs) {
+            view.StartSpin(0, bench.Now(), false);
+            charging = -1;
+            ++spins;
+        }
+        const int drawnBefore = view.m_DrawnAngle;
+        const bool missing = !view.m_RotorCache.Holds(view.SpinAngleAt(bench.Now()).angle);
+        const double s = TimedSeconds([&] { bench.Frame(); });
+        if (view.m_DrawnAngle != drawnBefore) {
+            ++drawn;
+            drawingSeconds.push_back(s);
+            if (missing && g_spinState.load() != Charging1) ++turned;
+        }
+        frameSeconds.push_back(s);
+        state.SetIterationTime(s);
+        bench.Advance();
+        ++frames;
+    }
+    state.counters["p50"] = Percentile(frameSeconds, 0.5);
+    state.counters["p99"] = Percentile(frameSeconds, 0.99);
+    state.counters["max"] = *std::max_element(frameSeconds.begin(), frameSeconds.end());
+    state.counters["p50_drawing"] = Percentile(drawingSeconds, 0.5);
+    state.counters["p99_drawing"] = Percentile(drawingSeconds, 0.99);
+    state.counters["spins"] = spins;
+    state.counters["rotor_drawn_share"] = double(drawn) / frames;
+    state.counters["turned_per_drawn"] = drawn > 0 ? double(turned) / drawn : 0;
+    state.counters["cache_MiB"] = double(view.m_RotorCache.bytes()) / (1 << 20);
+}
+
 void BM_Relayout(benchmark::State& state, Case c) {
     Bench bench(c);
     if (const std::string p = bench.Problem(c); !p.empty()) {
@@ -315,6 +369,13 @@ const bool registered = [] {
         benchmark::RegisterBenchmark(CaseName("BM_FrameCachedDegrees", c).c_str(), BM_FrameCachedDegrees, c)
             ->UseManualTime()
             ->Iterations(kFrames / 2)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(CaseName("BM_FrameDuringSpin", c).c_str(), BM_FrameDuringSpin, c)
+            ->Arg(64)
+            ->Arg(16)
+            ->ArgName("budget_MiB")
+            ->UseManualTime()
+            ->Iterations(3000)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(CaseName("BM_Relayout", c).c_str(), BM_Relayout, c)
             ->UseManualTime()
