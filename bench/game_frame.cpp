@@ -25,7 +25,10 @@
 //                         again, the background composed, the rotor's first copy turned), the
 //                         size alternating between the case's and nine tenths of it.
 //
-// Timings are printed, never checked.
+// Timings are printed, never checked. Times are seconds; the run takes about a minute:
+//   build/default/bench/bench_game_frame --benchmark_counters_tabular=true
+//   build/default/bench/bench_game_frame --benchmark_filter=large
+// The machine should be otherwise idle: the 99th percentiles show every other process.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -232,7 +235,7 @@ void FrameRun(benchmark::State& state, Case c, int degreeSpan) {
     std::vector<double> frameSeconds, copySeconds;
     frameSeconds.reserve(kFrames);
     copySeconds.reserve(kFrames);
-    // Source and target of the memcpy floor: as large as two of the largest rotor rectangles.
+    // Source and target of the memcpy floor, grown to the most bytes a frame has touched.
     std::vector<std::uint8_t> from, to;
     int frame = 0, turned = 0;
     for (auto _ : state) {
