@@ -3,6 +3,7 @@
 // buffer; exactly the rectangles that changed are invalidated.
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "game/FrameDrawing.h"
 #include "game/GameView.h"
@@ -176,7 +177,16 @@ void CWirbelixView::LayOut() {
     if (bw != m_ScaledBackground.width() || bh != m_ScaledBackground.height() ||
         m_PicturesBuilt != m_PicturesLoaded || m_ScaledBackground.empty()) {
         m_PicturesBuilt = m_PicturesLoaded;
-        m_ScaledBackground.Resample(m_Background, static_cast<int>(bw), static_cast<int>(bh), RESAMPLE_SMOOTH);
+        // The scaled background is kept as 32-bit pixels, made opaque as Compose makes them on
+        // the back buffer: erasing the old rotor every frame is then a copy of rows, not a
+        // conversion of each pixel (for the built-in 8-bit picture a palette look-up per pixel).
+        RasterImage scaled;
+        scaled.Resample(m_Background, static_cast<int>(bw), static_cast<int>(bh), RESAMPLE_SMOOTH);
+        if (scaled.empty() || scaled.bitsPerPixel() == 32 ||
+            !m_ScaledBackground.Create(32, static_cast<int>(bw), static_cast<int>(bh), NoFill) ||
+            !m_ScaledBackground.Compose(scaled, 0, 0, 0)) {
+            m_ScaledBackground = std::move(scaled);
+        }
         if (bw > bh) {
             m_ScaleNum = static_cast<int>(bw);
             m_ScaleDen = static_cast<int>(m_Background.width());

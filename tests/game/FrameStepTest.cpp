@@ -216,6 +216,54 @@ TEST_F(FrameStep, NewPivotsWithPicturesOfTheSameSizeRebuildTheLayout) {
     EXPECT_EQ(v.m_RotorCache.At(0).image.width(), 100u);
 }
 
+TEST_F(FrameStep, TheCentreIsTheScaledBackgroundWithTheTurnedRotorBlendedOverIt) {
+    // Whatever form the view keeps the scaled background in, the centre must show it as
+    // composing the scaled picture would (opaque), with the rotor's soft edge blended over it.
+    // The built-in background is an indexed picture, the user's pair here 24-bit with a rotor
+    // of mixed alpha.
+    for (const bool userPictures : {false, true}) {
+        SCOPED_TRACE(userPictures ? "user pictures" : "built-in pictures");
+        if (userPictures) {
+            RasterImage background, rotor;
+            ASSERT_TRUE(background.Create(24, 700, 500, NoFill));
+            for (std::uint32_t y = 0; y < 500; ++y)
+                for (std::uint32_t x = 0; x < 700; ++x) background.SetPixel(x, y, (x & 255) << 16 | (y & 255) << 8 | 0x40);
+            ASSERT_TRUE(rotor.Create(32, 30, 160, 0));
+            for (std::uint32_t y = 0; y < 160; ++y)
+                for (std::uint32_t x = 0; x < 30; ++x) rotor.SetPixel(x, y, (x * 255 / 29) << 24 | 0x00E0C0A0u | y);
+            const std::string bg = dir() + "/bg.png", rt = dir() + "/rotor.png";
+            ASSERT_TRUE(WritePngFile(bg, background));
+            ASSERT_TRUE(WritePngFile(rt, rotor));
+            StoreText("ImagePath", bg);
+            StoreText("RotorPath", rt);
+            StoreInt("ImageX", 350);
+            StoreInt("ImageY", 250);
+            StoreInt("RotorX", 15);
+            StoreInt("RotorY", 150);
+        }
+        CWirbelixView& v = MakeView(800, 600);
+        ASSERT_EQ(v.m_CustomPictures, userPictures ? 1 : 0);
+        Frame();
+        v.m_Angle = 137;
+        Frame();
+
+        RasterImage scaled, expected;
+        ASSERT_TRUE(scaled.Resample(v.m_Background, int(v.m_ScaledBackground.width()),
+                                    int(v.m_ScaledBackground.height()), RESAMPLE_SMOOTH));
+        ASSERT_TRUE(expected.Create(32, 800, 600, 0));
+        expected.FillRect(0, 0, 800, 600, kBlack);
+        ASSERT_TRUE(expected.Compose(scaled, v.m_BackgroundX, v.m_BackgroundY, 0));
+        const RotorCache::Entry& e = v.m_RotorCache.At(137);
+        ASSERT_TRUE(expected.BlendAt(e.image, v.m_PivotScreenX - e.offsetX, v.m_PivotScreenY - e.offsetY));
+        const int x0 = v.m_ColumnWidth + 6, x1 = 800 - v.m_ColumnWidth - 6;
+        for (std::uint32_t y = 0; y < 600; ++y) {
+            ASSERT_EQ(std::memcmp(Buffer().Row(y) + x0 * 4, expected.Row(y) + x0 * 4, std::size_t(x1 - x0) * 4), 0)
+                << "row " << y;
+        }
+        view_.reset();
+    }
+}
+
 TEST(RotorCacheTest, KeepsItsCopiesWithinTheBudgetAndDrawsTheSamePixelsAsARotation) {
     RasterImage rotor;
     ASSERT_TRUE(rotor.Create(32, 120, 400, 0));
