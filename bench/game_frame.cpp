@@ -18,7 +18,7 @@
 //                         after the first frames: the frame without turning a rotor copy.
 //   BM_FrameDuringSpin    frames of whole spins one after another (a full charge, the release,
 //                         the motion law until the rotor rests), with the rotor cache's budget
-//                         as the argument (64 MiB is the program's): p50/p99 of all frames and
+//                         as the argument (16 MiB is the program's): p50/p99 of all frames and
 //                         of those that draw the rotor, the share of frames that draw it and
 //                         the share of those that turn a copy.
 //   BM_Relayout           OnSize to another size and the first frame there (pictures scaled
