@@ -22,6 +22,8 @@
 #include "platform/qt/QtWindowSystem.h"
 #include "shell/MainMenu.h"
 #include "shell/RegistryKey.h"
+#include "shell/qt/AboutDialog.h"
+#include "shell/qt/KeyAssignmentDialog.h"
 
 namespace wirbelix {
 
@@ -255,6 +257,8 @@ void CMainFrame::ExecuteCommand(int command) {
     }
     switch (command) {
         case cmd::kExit: close(); break;
+        case cmd::kAbout: ShowAboutDialog(this); break;
+        case cmd::kKeyAssignment: ShowKeyAssignmentDialog(this); break;
         case cmd::kZoom: OnZoom(); break;
         case cmd::kFixWindow: OnFixWindow(); break;
         case cmd::kFlatToolbar: OnFlatToolbar(); break;
@@ -315,6 +319,11 @@ void CMainFrame::ApplyFlatMode() {
 }
 
 // ---- Life cycle ------------------------------------------------------------------------------
+
+void CMainFrame::ShowAtStart() {
+    resize(1024, 768);
+    show();
+}
 
 void CMainFrame::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);

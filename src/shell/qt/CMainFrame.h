@@ -43,6 +43,10 @@ public:
     // The action of a command number (null for numbers not in the command table).
     QAction* action(int command) const;
 
+    // Shows the window for the first time: where it was when the program last ended (maximized
+    // if it was), else at its default size where the window system puts it.
+    void ShowAtStart();
+
     // Carries out a command number (menu, key, toolbar, remote box, other programs).
     void ExecuteCommand(int command);
     // Brings every action's check mark and enabled state up to date.
