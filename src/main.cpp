@@ -40,7 +40,6 @@ int main(int argc, char** argv) {
     if (!icon.isNull()) QApplication::setWindowIcon(icon);
     wirbelix::QtWindowSystem windowSystem;
     auto frame = std::make_unique<wirbelix::CMainFrame>(windowSystem);
-    frame->resize(1024, 768);
     frame->show();
     wirbelix::CloseOnTerminationSignals(frame.get());
     const int status = app.exec();

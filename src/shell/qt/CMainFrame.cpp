@@ -8,6 +8,7 @@
 #include "game/GameView.h"
 #include "game/qt/QtGameView.h"
 #include "platform/qt/QtWindowSystem.h"
+#include "shell/qt/QtWindowPlacement.h"
 
 namespace wirbelix {
 
@@ -38,6 +39,10 @@ CMainFrame::CMainFrame(QtWindowSystem& windowSystem, QWidget* parent)
     view_ = new QtGameView(this);
     setCentralWidget(view_);
     AddCommandKeys();
+    // The size the window opens with when no placement was saved; the saved placement, if any,
+    // replaces it before the first show.
+    resize(1024, 768);
+    RestoreWindowPlacement(this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -80,6 +85,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // The window goes: the view's window is destroyed first (the main window hidden at once, the
     // sound ended), then the view object stores its settings and ends its remote thread.
     if (view_ && !viewDestroyed_) {
+        SaveWindowPlacement(this);  // while the window is still on screen with its frame
         viewDestroyed_ = true;
         delete view_;
         view_ = nullptr;
