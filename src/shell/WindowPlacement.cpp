@@ -73,8 +73,8 @@ bool SavePlacement(PlacementState& state, const MonitorRect* windowRect, bool zo
         const MonitorRect& r = *windowRect;
         WriteInt(key, frame_setting::kLastPosX, r.left, ok);
         WriteInt(key, frame_setting::kLastPosY, r.top, ok);
-        WriteInt(key, frame_setting::kLastSizeX, static_cast<std::int32_t>(std::int64_t{r.right} - r.left), ok);
-        WriteInt(key, frame_setting::kLastSizeY, static_cast<std::int32_t>(std::int64_t{r.bottom} - r.top), ok);
+        WriteInt(key, frame_setting::kLastSizeX, static_cast<std::int32_t>(r.right - std::int64_t{r.left}), ok);
+        WriteInt(key, frame_setting::kLastSizeY, static_cast<std::int32_t>(r.bottom - std::int64_t{r.top}), ok);
     }
     if (state.monitors.monitorCount > 1) WriteInt(key, frame_setting::kLastMonitor, monitor, ok);
     key.Close();

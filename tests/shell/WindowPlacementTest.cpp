@@ -23,7 +23,15 @@ const std::vector<MonitorRect> kTwoScreens{kLeft, kRight};
 // What the window system would do without a saved placement: its own position, a given size.
 constexpr CreateStruct kSystemDefault{CW_USEDEFAULT, CW_USEDEFAULT, 1024, 768};
 
-using Values = std::vector<std::pair<const char*, std::int32_t>>;
+using Values = std::vector<std::pair<std::string, std::int32_t>>;
+
+// A complete saved placement.
+Values Saved(std::int32_t zoomed, std::int32_t x, std::int32_t y, std::int32_t cx, std::int32_t cy,
+             std::optional<std::int32_t> monitor = std::nullopt) {
+    Values values{{"IsZoomed", zoomed}, {"LastPosX", x}, {"LastPosY", y}, {"LastSizeX", cx}, {"LastSizeY", cy}};
+    if (monitor) values.emplace_back("LastMonitor", *monitor);
+    return values;
+}
 
 class WindowPlacementTest : public SettingsFixture {
 protected:
@@ -31,7 +39,8 @@ protected:
         RegistryKey key;
         ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE));
         ASSERT_TRUE(key.OpenSubKey("Settings"));
-        for (const auto& [name, v] : values) ASSERT_TRUE(key.Write(&v, sizeof v, name, REG_DWORD));
+        for (const auto& [name, v] : values)
+            ASSERT_TRUE(key.Write(&v, sizeof v, name.c_str(), REG_DWORD));
     }
 
     static std::optional<std::int32_t> Stored(const char* name) {
@@ -41,6 +50,14 @@ protected:
             !key.Read(&v, sizeof v, name, REG_DWORD) || key.valueType != REG_DWORD)
             return std::nullopt;
         return v;
+    }
+
+    // The stored placement values, in the order of Saved.
+    static Values StoredPlacement() {
+        Values values;
+        for (const char* name : {"IsZoomed", "LastPosX", "LastPosY", "LastSizeX", "LastSizeY", "LastMonitor"})
+            if (const auto v = Stored(name)) values.emplace_back(name, *v);
+        return values;
     }
 
     static ScreenLayout Layout(const std::vector<MonitorRect>& screens) {
@@ -57,12 +74,7 @@ TEST_F(WindowPlacementTest, FirstStartAppliesNothingAndClosingStoresTheWindow) {
 
     const MonitorRect window{30, 40, 1054, 808};
     ASSERT_TRUE(SavePlacement(state, &window, false));
-    EXPECT_EQ(Stored("IsZoomed"), 0);
-    EXPECT_EQ(Stored("LastPosX"), 30);
-    EXPECT_EQ(Stored("LastPosY"), 40);
-    EXPECT_EQ(Stored("LastSizeX"), 1024);
-    EXPECT_EQ(Stored("LastSizeY"), 768);
-    EXPECT_EQ(Stored("LastMonitor"), std::nullopt);  // one monitor: nothing to remember
+    EXPECT_EQ(StoredPlacement(), Saved(0, 30, 40, 1024, 768));  // one monitor: none stored
 }
 
 struct RestoreCase {
@@ -77,40 +89,27 @@ struct RestoreCase {
 TEST_F(WindowPlacementTest, RestoreAppliesTheSavedPlacementOnlyWhereItIsUsable) {
     const std::vector<RestoreCase> cases{
         {"saved rectangle on the only screen",
-         {{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600}},
-         kOneScreen, ShowCommand::Normal, {100, 100, 800, 600}, ShowCommand::Normal},
+         Saved(0, 100, 100, 800, 600), kOneScreen, ShowCommand::Normal, {100, 100, 800, 600}, ShowCommand::Normal},
         {"left edge 20 pixels before the right end of the screen",
-         {{"IsZoomed", 0}, {"LastPosX", 1900}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600}},
-         kOneScreen, ShowCommand::Normal, kSystemDefault, ShowCommand::Normal},
+         Saved(0, 1900, 100, 800, 600), kOneScreen, ShowCommand::Normal, kSystemDefault, ShowCommand::Normal},
         {"narrower than 50 pixels (closed while minimized)",
-         {{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 49}, {"LastSizeY", 600}},
-         kOneScreen, ShowCommand::Normal, kSystemDefault, ShowCommand::Normal},
+         Saved(0, 100, 100, 49, 600), kOneScreen, ShowCommand::Normal, kSystemDefault, ShowCommand::Normal},
         {"only IsZoomed stored: the zero rectangle is not used",
          {{"IsZoomed", 0}}, kOneScreen, ShowCommand::Normal, kSystemDefault, ShowCommand::Normal},
         {"maximized: shown maximized over the saved normal rectangle",
-         {{"IsZoomed", 1}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600}},
-         kOneScreen, ShowCommand::Normal, {100, 100, 800, 600}, ShowCommand::Maximized},
+         Saved(1, 100, 100, 800, 600), kOneScreen, ShowCommand::Normal, {100, 100, 800, 600}, ShowCommand::Maximized},
         {"started minimized: nothing applied",
-         {{"IsZoomed", 1}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600}},
-         kOneScreen, ShowCommand::Minimized, kSystemDefault, ShowCommand::Minimized},
+         Saved(1, 100, 100, 800, 600), kOneScreen, ShowCommand::Minimized, kSystemDefault, ShowCommand::Minimized},
         {"started maximized: nothing applied",
-         {{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600}},
-         kOneScreen, ShowCommand::Maximized, kSystemDefault, ShowCommand::Maximized},
+         Saved(0, 100, 100, 800, 600), kOneScreen, ShowCommand::Maximized, kSystemDefault, ShowCommand::Maximized},
         {"saved on monitor 1 and still there",
-         {{"IsZoomed", 0}, {"LastPosX", 2000}, {"LastPosY", 50}, {"LastSizeX", 800}, {"LastSizeY", 600},
-          {"LastMonitor", 1}},
-         kTwoScreens, ShowCommand::Normal, {2000, 50, 800, 600}, ShowCommand::Normal},
+         Saved(0, 2000, 50, 800, 600, 1), kTwoScreens, ShowCommand::Normal, {2000, 50, 800, 600}, ShowCommand::Normal},
         {"saved rectangle unusable on monitor 1: the system's window is centred there",
-         {{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600},
-          {"LastMonitor", 1}},
-         kTwoScreens, ShowCommand::Normal, {2880 - 512, 540 - 384, 1024, 768}, ShowCommand::Normal},
+         Saved(0, 100, 100, 800, 600, 1), kTwoScreens, ShowCommand::Normal, {2880 - 512, 540 - 384, 1024, 768}, ShowCommand::Normal},
         {"saved monitor gone: the saved rectangle is checked against the primary screen",
-         {{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600},
-          {"LastMonitor", 1}},
-         kOneScreen, ShowCommand::Normal, {100, 100, 800, 600}, ShowCommand::Normal},
+         Saved(0, 100, 100, 800, 600, 1), kOneScreen, ShowCommand::Normal, {100, 100, 800, 600}, ShowCommand::Normal},
         {"negative position on a monitor left of the primary one",
-         {{"IsZoomed", 0}, {"LastPosX", -1800}, {"LastPosY", 200}, {"LastSizeX", 640}, {"LastSizeY", 480},
-          {"LastMonitor", 1}},
+         Saved(0, -1800, 200, 640, 480, 1),
          {kLeft, {-1920, 0, 0, 1080}}, ShowCommand::Normal, {-1800, 200, 640, 480}, ShowCommand::Normal},
     };
     for (const RestoreCase& c : cases) {
@@ -129,8 +128,7 @@ TEST_F(WindowPlacementTest, RestoreAppliesTheSavedPlacementOnlyWhereItIsUsable) 
 
 TEST_F(WindowPlacementTest, SystemPositionOnMonitor0IsMovedToTheSavedMonitor) {
     // The system would open the window on monitor 0; it was closed on monitor 1 while minimized.
-    Store({{"IsZoomed", 0}, {"LastPosX", -32000}, {"LastPosY", -32000}, {"LastSizeX", 160},
-           {"LastSizeY", 28}, {"LastMonitor", 1}});
+    Store(Saved(0, -32000, -32000, 160, 28, 1));
     PlacementState state;
     CreateStruct cs{200, 150, 1000, 700};
     ASSERT_TRUE(RestorePlacement(state, Layout(kTwoScreens), cs));
@@ -138,7 +136,7 @@ TEST_F(WindowPlacementTest, SystemPositionOnMonitor0IsMovedToTheSavedMonitor) {
 }
 
 TEST_F(WindowPlacementTest, RestoresOncePerProcessButNotForThePreliminaryCall) {
-    Store({{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 100}, {"LastSizeX", 800}, {"LastSizeY", 600}});
+    Store(Saved(0, 100, 100, 800, 600));
     PlacementState state;
     CreateStruct preliminary = kSystemDefault;
     preliminary.hasName = false;
@@ -156,22 +154,16 @@ TEST_F(WindowPlacementTest, RestoresOncePerProcessButNotForThePreliminaryCall) {
 }
 
 TEST_F(WindowPlacementTest, MaximizedWindowKeepsTheStoredRectangle) {
-    Store({{"IsZoomed", 0}, {"LastPosX", 100}, {"LastPosY", 120}, {"LastSizeX", 800}, {"LastSizeY", 600}});
+    Store(Saved(0, 100, 120, 800, 600));
     PlacementState state;
     const MonitorRect maximized{0, 0, 1920, 1080};
     ASSERT_TRUE(SavePlacement(state, &maximized, true));
-    EXPECT_EQ(Stored("IsZoomed"), 1);
-    EXPECT_EQ(Stored("LastPosX"), 100);
-    EXPECT_EQ(Stored("LastPosY"), 120);
-    EXPECT_EQ(Stored("LastSizeX"), 800);
-    EXPECT_EQ(Stored("LastSizeY"), 600);
+    EXPECT_EQ(StoredPlacement(), Saved(1, 100, 120, 800, 600));
 
     // Back to normal: the new rectangle replaces it.
     const MonitorRect normal{10, 20, 650, 500};
     ASSERT_TRUE(SavePlacement(state, &normal, false));
-    EXPECT_EQ(Stored("IsZoomed"), 0);
-    EXPECT_EQ(Stored("LastPosX"), 10);
-    EXPECT_EQ(Stored("LastSizeY"), 480);
+    EXPECT_EQ(StoredPlacement(), Saved(0, 10, 20, 640, 480));
 }
 
 TEST_F(WindowPlacementTest, TwoMonitorsStoreTheMonitorOfTheWindowCentre) {

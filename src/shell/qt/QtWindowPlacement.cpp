@@ -55,9 +55,16 @@ bool RestoreWindowPlacement(QWidget* window, PlacementState& state) {
 
     if (cs.cx > 0 && cs.cy > 0 && (cs.cx != before.cx || cs.cy != before.cy))
         window->resize(cs.cx, cs.cy);
-    // move() before the first show places the frame's top-left corner there.
-    if (cs.x != CW_USEDEFAULT && cs.y != CW_USEDEFAULT && (cs.x != before.x || cs.y != before.y))
+    if (cs.x != CW_USEDEFAULT && cs.y != CW_USEDEFAULT && (cs.x != before.x || cs.y != before.y)) {
+        // Before the native window exists, move() places the frame's top-left corner (on X11
+        // the window then asks for north-west gravity). Once it exists, the window has asked for
+        // static gravity and move() places the client area: the window would come back lower by
+        // its title bar at every start.
+        if (window->testAttribute(Qt::WA_WState_Created))
+            qWarning("RestoreWindowPlacement: the native window exists already; the window will "
+                     "creep by its decorations from run to run");
         window->move(cs.x, cs.y);
+    }
 
     const bool maximized = state.showCommand == ShowCommand::Maximized;
     if (maximized && !(asked & (Qt::WindowMaximized | Qt::WindowFullScreen)))

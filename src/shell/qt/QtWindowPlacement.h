@@ -26,12 +26,14 @@ namespace wirbelix {
 
 struct PlacementState;
 
-// Before the first show of the top-level window: applies the saved placement (position, client
-// size; the window state maximized when it was closed maximized). The window's own size and, if
-// it was moved, position are what the system would use without a saved placement. Does nothing
-// after the first call in the process, or when the window is already meant to open minimized,
-// maximized or full screen. Returns whether the window is to be shown maximized; the maximized
-// state is already set on the window, so a plain show() shows it so.
+// Applies the saved placement to a top-level window: its frame position, its client size, and
+// the maximized state when it was closed maximized. Call it before the first show and before the
+// native window is created (nothing may have called winId() or made a native child): only then
+// does move() count the decorations; later it warns, and the window would creep by them. The
+// window's own size and, if it was moved, position are what it gets without a saved placement.
+// Does nothing after the first call in the process, or when the window is already meant to open
+// minimized, maximized or full screen. Returns whether the window is to be shown maximized; the
+// maximized state is then set on the window already, so a plain show() shows it so.
 bool RestoreWindowPlacement(QWidget* window);
 
 // When the window closes, before it is hidden: stores its placement.

@@ -45,19 +45,27 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         return window;
     }
-};
 
-TEST_F(QtWindowPlacementTest, NormalWindowComesBackWhereItWasRunAfterRun) {
-    {
+    // The first run from an empty store: the window opens as the system puts it, the user moves
+    // and resizes it (and maximizes it, if asked) and closes it.
+    static void FirstRun(QPoint position, QSize size, bool thenMaximize = false) {
         PlacementState state;
         bool maximized = true;
         auto window = StartRun(state, &maximized);
         EXPECT_FALSE(maximized);
-        window->move(40, 30);
-        window->resize(640, 480);
+        window->move(position);
+        window->resize(size);
         QTest::qWait(0);
         SaveWindowPlacement(window.get(), state);
+        if (!thenMaximize) return;
+        window->showMaximized();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }));
+        SaveWindowPlacement(window.get(), state);
     }
+};
+
+TEST_F(QtWindowPlacementTest, NormalWindowComesBackWhereItWasRunAfterRun) {
+    FirstRun({40, 30}, {640, 480});
     const Stored6 first = StoredAll();
     EXPECT_EQ(first.zoomed, 0);
     EXPECT_EQ(first.cx, 640);
@@ -78,18 +86,7 @@ TEST_F(QtWindowPlacementTest, NormalWindowComesBackWhereItWasRunAfterRun) {
 }
 
 TEST_F(QtWindowPlacementTest, MaximizedWindowReopensMaximizedOverItsNormalRectangle) {
-    {
-        PlacementState state;
-        bool maximized = true;
-        auto window = StartRun(state, &maximized);
-        window->move(60, 50);
-        window->resize(420, 300);
-        QTest::qWait(0);
-        SaveWindowPlacement(window.get(), state);  // normal first, as a user would have it
-        window->showMaximized();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window->isMaximized(); }));
-        SaveWindowPlacement(window.get(), state);
-    }
+    FirstRun({60, 50}, {420, 300}, true);
     const Stored6 saved = StoredAll();
     EXPECT_EQ(saved.zoomed, 1);
     EXPECT_EQ(saved.cx, 420);
@@ -108,15 +105,7 @@ TEST_F(QtWindowPlacementTest, MaximizedWindowReopensMaximizedOverItsNormalRectan
 }
 
 TEST_F(QtWindowPlacementTest, WindowAskedToOpenMaximizedIgnoresTheSavedPlacement) {
-    {
-        PlacementState state;
-        bool maximized = true;
-        auto window = StartRun(state, &maximized);
-        window->move(70, 20);
-        window->resize(300, 250);
-        QTest::qWait(0);
-        SaveWindowPlacement(window.get(), state);
-    }
+    FirstRun({70, 20}, {300, 250});
     PlacementState state;
     QMainWindow window;
     window.resize(500, 400);
