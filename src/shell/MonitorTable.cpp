@@ -16,11 +16,6 @@ std::int32_t Clamp32(std::int64_t v) {
 
 }  // namespace
 
-MonitorTable& ProcessMonitorTable() {
-    static MonitorTable table;
-    return table;
-}
-
 void RefreshMonitorTable(MonitorTable& table, const ScreenLayout& layout, bool force) {
     if (table.valid && !force) return;
     table.valid = true;

@@ -8,8 +8,8 @@
 // monitor rectangles in (the Qt adapter takes the screens' geometries, primary screen first).
 // Arithmetic is done in 64 bits, so stored values of any size neither overflow nor wrap.
 //
-// Thread contract: a table belongs to the thread that fills it (the window thread); the process
-// has one, ProcessMonitorTable().
+// Thread contract: a table belongs to the thread that fills it (the window thread); the process's
+// table is part of its placement state (WindowPlacement.h).
 #pragma once
 
 #include <cstdint>
@@ -61,9 +61,6 @@ struct MonitorTable {
     std::int32_t primaryWidth = 0;
     std::int32_t primaryHeight = 0;
 };
-
-// The process's table, filled once by the main window's first placement.
-MonitorTable& ProcessMonitorTable();
 
 // Fills the table from layout, unless it was filled before and force is clear. No monitor or a
 // single one gives one entry, (0, 0, primary width, primary height). More than 16 monitors: the

@@ -32,8 +32,8 @@ bool RestoreWindowPlacement(QWidget* window, PlacementState& state) {
     QSize primary;
     if (const QScreen* screen = QGuiApplication::primaryScreen()) primary = screen->geometry().size();
 
-    // A window asked to open in another state than normal keeps it (a shortcut's "start
-    // maximized" on Windows).
+    // A window its caller set to open minimized, maximized or full screen keeps that, as a
+    // program started from a shortcut that asks for such a state.
     const Qt::WindowStates asked = window->windowState();
     if (state.showCommand == ShowCommand::Normal) {
         if (asked & Qt::WindowMinimized) state.showCommand = ShowCommand::Minimized;
@@ -58,8 +58,9 @@ bool RestoreWindowPlacement(QWidget* window, PlacementState& state) {
     if (cs.x != CW_USEDEFAULT && cs.y != CW_USEDEFAULT && (cs.x != before.x || cs.y != before.y)) {
         // Before the native window exists, move() places the frame's top-left corner (on X11
         // the window then asks for north-west gravity). Once it exists, the window has asked for
-        // static gravity and move() places the client area: the window would come back lower by
-        // its title bar at every start.
+        // static gravity and move() places the client area: as the frame's corner is what is
+        // stored, the window would come back higher and further left by its decorations at
+        // every start.
         if (window->testAttribute(Qt::WA_WState_Created))
             qWarning("RestoreWindowPlacement: the native window exists already; the window will "
                      "creep by its decorations from run to run");
