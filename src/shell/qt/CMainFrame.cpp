@@ -24,6 +24,7 @@
 #include "shell/RegistryKey.h"
 #include "shell/qt/AboutDialog.h"
 #include "shell/qt/KeyAssignmentDialog.h"
+#include "shell/qt/QtWindowPlacement.h"
 
 namespace wirbelix {
 
@@ -104,6 +105,10 @@ CMainFrame::CMainFrame(QtWindowSystem& windowSystem, QWidget* parent)
     statusBarWasVisible_ = true;
     toolBarWasVisible_ = true;
     UpdateCommands();
+    // The size the window opens with when no placement was saved; the saved placement, if any,
+    // replaces it before the first show (and before anything makes the native window).
+    resize(1024, 768);
+    RestoreWindowPlacement(this);
 }
 
 CMainFrame::~CMainFrame() {
@@ -321,7 +326,7 @@ void CMainFrame::ApplyFlatMode() {
 // ---- Life cycle ------------------------------------------------------------------------------
 
 void CMainFrame::ShowAtStart() {
-    resize(1024, 768);
+    // Size, place and maximized state are set already (RestoreWindowPlacement).
     show();
 }
 
@@ -334,6 +339,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     // The window goes: the view's window is destroyed first (the main window hidden at once, the
     // sound ended), then the view object stores its settings and ends its remote thread.
     if (view_ && !viewDestroyed_) {
+        SaveWindowPlacement(this);  // while the window is still on screen with its frame
         viewDestroyed_ = true;
         delete view_;
         view_ = nullptr;
