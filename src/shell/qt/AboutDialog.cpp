@@ -15,6 +15,8 @@ namespace wirbelix {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(kAboutCaption));
+    // A dialog's title bar: a caption and a close button, nothing to minimize or maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
     const DialogUnits du(*this);
 

@@ -10,6 +10,8 @@ namespace wirbelix {
 
 KeyAssignmentDialog::KeyAssignmentDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QString::fromUtf8(kKeyAssignmentCaption));
+    // A dialog's title bar: a caption and a close button, nothing to minimize or maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
     const DialogUnits du(*this);
 

@@ -21,6 +21,8 @@ QString FromUtf8(std::string_view text) {
 InputBoxDialog::InputBoxDialog(QWidget* parent, bool password)
     : QDialog(parent), m_password(password ? 1 : 0) {
     setWindowTitle(QString::fromUtf8(kDefaultCaption));
+    // A dialog's title bar: a caption and a close button, nothing to minimize or maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setModal(true);
 
     prompt_ = new QLabel(this);
