@@ -45,6 +45,7 @@
 #include "game/GameView.h"
 #include "game/SoundWords.h"
 #include "pictures/PngWriter.h"
+#include "StructuredPicture.h"
 #include "pictures/RasterImage.h"
 #include "platform/TickCount.h"
 #include "platform/WindowSystem.h"
@@ -100,20 +101,6 @@ const std::string& WorkDir() {
     return dir;
 }
 
-// The background: structure in every channel, so no filter step meets long flat runs.
-RasterImage MakeBackground() {
-    RasterImage b;
-    b.Create(24, kBackSide, kBackSide, NoFill);
-    for (std::uint32_t y = 0; y < b.height(); ++y) {
-        std::uint8_t* row = b.Row(y);
-        for (std::uint32_t x = 0; x < b.width(); ++x) {
-            row[3 * x] = static_cast<std::uint8_t>(x ^ y);
-            row[3 * x + 1] = static_cast<std::uint8_t>(x + 2 * y);
-            row[3 * x + 2] = static_cast<std::uint8_t>((x * y) >> 6);
-        }
-    }
-    return b;
-}
 
 // The rotor: a pointer, wide at its base (the bottom rows) and narrowing to the tip, opaque
 // inside, a soft edge of a few pixels, transparent around it.
@@ -137,7 +124,7 @@ struct LargePictures {
 const LargePictures& Pictures() {
     static const LargePictures files = [] {
         LargePictures f{WorkDir() + "/background.png", WorkDir() + "/rotor.png"};
-        if (!WritePngFile(f.background, MakeBackground()) || !WritePngFile(f.rotor, MakeRotor())) std::abort();
+        if (!WritePngFile(f.background, MakeStructuredPicture(kBackSide)) || !WritePngFile(f.rotor, MakeRotor())) std::abort();
         return f;
     }();
     return files;

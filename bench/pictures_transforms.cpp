@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "StructuredPicture.h"
 #include "pictures/RasterImage.h"
 
 namespace wirbelix {
@@ -24,19 +25,7 @@ constexpr int kScreenW = 3840, kScreenH = 2160;
 
 // A background with some structure in every channel.
 const RasterImage& Background() {
-    static const RasterImage img = [] {
-        RasterImage b;
-        b.Create(24, kBackSide, kBackSide, NoFill);
-        for (std::uint32_t y = 0; y < b.height(); ++y) {
-            std::uint8_t* row = b.Row(y);
-            for (std::uint32_t x = 0; x < b.width(); ++x) {
-                row[3 * x] = static_cast<std::uint8_t>(x ^ y);
-                row[3 * x + 1] = static_cast<std::uint8_t>(x + 2 * y);
-                row[3 * x + 2] = static_cast<std::uint8_t>((x * y) >> 6);
-            }
-        }
-        return b;
-    }();
+    static const RasterImage img = MakeStructuredPicture(kBackSide);
     return img;
 }
 

@@ -192,15 +192,7 @@ TEST_F(FrameStep, NewPivotsWithPicturesOfTheSameSizeRebuildTheLayout) {
     RasterImage background, rotor;
     ASSERT_TRUE(background.Create(24, 400, 400, 0x336699));
     ASSERT_TRUE(rotor.Create(32, 40, 100, 0xFFEEDDCC));
-    const std::string bg = dir() + "/bg.png", rt = dir() + "/rotor.png";
-    ASSERT_TRUE(WritePngFile(bg, background));
-    ASSERT_TRUE(WritePngFile(rt, rotor));
-    StoreText("ImagePath", bg);
-    StoreText("RotorPath", rt);
-    StoreInt("ImageX", 200);
-    StoreInt("ImageY", 200);
-    StoreInt("RotorX", 20);
-    StoreInt("RotorY", 90);
+    UsePictures(background, rotor, {200, 200}, {20, 90});
     CWirbelixView& v = MakeView(800, 600);
     Frame();
     ASSERT_EQ(v.m_CustomPictures, 1);
@@ -231,15 +223,7 @@ TEST_F(FrameStep, TheCentreIsTheScaledBackgroundWithTheTurnedRotorBlendedOverIt)
             ASSERT_TRUE(rotor.Create(32, 30, 160, 0));
             for (std::uint32_t y = 0; y < 160; ++y)
                 for (std::uint32_t x = 0; x < 30; ++x) rotor.SetPixel(x, y, (x * 255 / 29) << 24 | 0x00E0C0A0u | y);
-            const std::string bg = dir() + "/bg.png", rt = dir() + "/rotor.png";
-            ASSERT_TRUE(WritePngFile(bg, background));
-            ASSERT_TRUE(WritePngFile(rt, rotor));
-            StoreText("ImagePath", bg);
-            StoreText("RotorPath", rt);
-            StoreInt("ImageX", 350);
-            StoreInt("ImageY", 250);
-            StoreInt("RotorX", 15);
-            StoreInt("RotorY", 150);
+            UsePictures(background, rotor, {350, 250}, {15, 150});
         }
         CWirbelixView& v = MakeView(800, 600);
         ASSERT_EQ(v.m_CustomPictures, userPictures ? 1 : 0);

@@ -13,6 +13,7 @@
 
 #include "game/GameView.h"
 #include "game/SoundWords.h"
+#include "pictures/PngWriter.h"
 #include "platform/TickCount.h"
 #include "platform/WindowSystem.h"
 #include "shell/RegistryKey.h"
@@ -109,6 +110,19 @@ protected:
         RegistryKey key;
         ASSERT_TRUE(key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE));
         ASSERT_TRUE(key.WriteString(text, name));
+    }
+    // Writes the two pictures as PNG files and names them and their pivots in the settings, as
+    // the picture dialog would, for a view made afterwards.
+    void UsePictures(const RasterImage& background, const RasterImage& rotor, Point imagePivot, Point rotorPivot) {
+        const std::string bg = dir() + "/background.png", rt = dir() + "/rotor.png";
+        ASSERT_TRUE(WritePngFile(bg, background));
+        ASSERT_TRUE(WritePngFile(rt, rotor));
+        StoreText("ImagePath", bg);
+        StoreText("RotorPath", rt);
+        StoreInt("ImageX", imagePivot.x);
+        StoreInt("ImageY", imagePivot.y);
+        StoreInt("RotorX", rotorPivot.x);
+        StoreInt("RotorY", rotorPivot.y);
     }
     static std::optional<std::int32_t> ReadInt(const char* name) {
         RegistryKey key;

@@ -258,11 +258,7 @@ TEST_F(ViewLifecycle, LoadedPicturesGetTheirPivotsCheckedAndTheOverhangWorkedOut
     RasterImage background, rotor;
     ASSERT_TRUE(background.Create(24, 1024, 600, 0x203040));
     ASSERT_TRUE(rotor.Create(32, 200, 200, 0xFFFFFFFF));
-    const std::string bg = dir() + "/bg.png", rt = dir() + "/rt.png";
-    ASSERT_TRUE(WritePngFile(bg, background));
-    ASSERT_TRUE(WritePngFile(rt, rotor));
-    StoreText("ImagePath", bg);
-    StoreText("RotorPath", rt);
+    UsePictures(background, rotor, {1, 1}, {1, 1});
     struct Case {
         int imageX, imageY, rotorX, rotorY;
         int expectImageX, expectImageY;
