@@ -33,8 +33,8 @@ constexpr CommandInfo kCommands[] = {
      "Hier kann man das COM-Port für die Fernsteuerung auswählen\nCOM-Port auswählen", {0, 0}, T::View,
      [](CWirbelixView& v) { v.OnChooseComPort(); }, nullptr},
     {cmd::kChoosePictures, "Bilder auswählen",
-     "Auswahl der Bilder für den Rotor und den Hintergrund.\nBilder auswählen", {0, 0}, T::View, nullptr,
-     nullptr},
+     "Auswahl der Bilder für den Rotor und den Hintergrund.\nBilder auswählen", {0, 0}, T::View,
+     [](CWirbelixView& v) { v.OnChoosePictures(); }, nullptr},
     // "&Ansicht"
     {cmd::kFlatToolbar, "&Flache Symbolleiste",
      "DIe Tasten in der ToolBar flach oder erhaben anzeigen\nFlache Symbolleiste", {0, 0}, T::Frame, nullptr,

@@ -11,6 +11,7 @@
 #include "audio/SoundMixer.h"
 #include "game/CommandTable.h"
 #include "game/SpinRandom.h"
+#include "pictures/PictureDialogRules.h"
 #include "platform/NumberParse.h"
 #include "platform/TextCompare.h"
 #include "platform/TickCount.h"
@@ -237,6 +238,68 @@ void CWirbelixView::OnChooseComPort() {
         "COM1, COM2, ... oder ein Gerätepfad wie /dev/ttyUSB0 (er wird unter der kleinsten "
         "freien COM-Nummer gespeichert)"};
     if (auto answer = ws->AskText(request)) ApplyComPortText(*answer);
+}
+
+PictureChoice CWirbelixView::CurrentPictureChoice() const {
+    PictureChoice c;
+    c.imagePath = m_ImagePath;
+    c.rotorPath = m_RotorPath;
+    c.imageX = m_ImageX;
+    c.imageY = m_ImageY;
+    c.rotorX = m_RotorX;
+    c.rotorY = m_RotorY;
+    c.offset = m_StepStart;
+    const GameInputLock lock = LockGameInput();
+    c.sections = m_StepCount(lock);
+    c.revolutions = m_TurnCount(lock);
+    return c;
+}
+
+void CWirbelixView::OnChoosePictures() {
+    WindowSystem* ws = CurrentWindowSystem();
+    if (ws == nullptr) return;
+    const std::optional<PictureChoice> answer = ws->ChoosePictures(CurrentPictureChoice());
+    if (!answer) return;
+    m_ImagePath = answer->imagePath;
+    m_RotorPath = answer->rotorPath;
+    m_ImageX = answer->imageX;
+    m_ImageY = answer->imageY;
+    m_RotorX = answer->rotorX;
+    m_RotorY = answer->rotorY;
+    m_StepStart = answer->offset;
+    {
+        const GameInputLock lock = LockGameInput();
+        m_StepCount(lock) = answer->sections;
+        m_TurnCount(lock) = CheckRevolutions(answer->revolutions);
+    }
+
+    RegistryKey key;
+    key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE);
+    const auto writeInt = [&key](const char* name, int v) {
+        const std::int32_t word = v;
+        key.Write(&word, sizeof word, name, REG_DWORD);
+    };
+    writeInt(value::kStarSize, m_StarSize);
+    writeInt(value::kComPort, m_ComPort.load(std::memory_order_relaxed));
+    writeInt(value::kImageX, m_ImageX);
+    writeInt(value::kImageY, m_ImageY);
+    writeInt(value::kRotorX, m_RotorX);
+    writeInt(value::kRotorY, m_RotorY);
+    writeInt(value::kStepStart, m_StepStart);
+    double turns = 0.0;
+    {
+        const GameInputLock lock = LockGameInput();
+        writeInt(value::kStepCount, m_StepCount(lock));
+        turns = m_TurnCount(lock);
+    }
+    key.WriteString(m_ImagePath, value::kImagePath);
+    key.WriteString(m_RotorPath, value::kRotorPath);
+    key.WriteDouble(turns, value::kTurnCount);
+
+    LoadPictures();
+    m_LayoutValid = 0;
+    m_DrawnAngle = -1;
+    key.Close();
 }
 
 void CWirbelixView::ApplyComPortText(const std::string& entered) {

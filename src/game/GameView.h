@@ -220,6 +220,14 @@ public:
     // that already names it or is free. Other text gives port 0.
     void ApplyComPortText(const std::string& text);
 
+    // "Bilder auswählen": shows the picture dialog with the current picture settings; after OK
+    // takes over its answer (revolutions outside 2..20 become 5.0), writes the picture settings
+    // (with the star size and port), loads the pictures and lays the centre area out again.
+    // Cancel changes nothing.
+    void OnChoosePictures();
+    // The picture settings as the dialog shows them.
+    PictureChoice CurrentPictureChoice() const;
+
     // Loads the background and rotor pictures (or the built-in pair) and checks the pivots.
     void LoadPictures();
 

@@ -21,6 +21,18 @@ struct Point {
     int x = 0, y = 0;
 };
 
+// The picture settings the picture dialog shows and answers: the two picture files, the pivots
+// (pixels of their picture), the sections, the rotor offset (1/131072 turn) and the turns of a
+// full-strength spin.
+struct PictureChoice {
+    std::string imagePath, rotorPath;
+    int imageX = 0, imageY = 0;
+    int rotorX = 0, rotorY = 0;
+    int sections = 6;
+    int offset = 0;
+    double revolutions = 5.0;
+};
+
 // Message box styles the program uses.
 enum class MessageKind { Error, Warning, Information };
 
@@ -61,6 +73,11 @@ public:
         std::string caption, prompt, value, fieldToolTip;
     };
     virtual std::optional<std::string> AskText(const TextRequest& /*request*/) { return std::nullopt; }
+
+    // The picture dialog, opened with the view's current settings. What the user confirmed
+    // (numbers masked and clamped, revolutions as entered); nothing after cancel (or without a
+    // window system). The dialog keeps its own path histories in the settings.
+    virtual std::optional<PictureChoice> ChoosePictures(const PictureChoice& /*current*/) { return std::nullopt; }
 };
 
 // The installed window system, or null (headless runs, most tests). Set once on the window

@@ -48,6 +48,11 @@ public:
         return answer;
     }
 
+    std::optional<PictureChoice> ChoosePictures(const PictureChoice& current) override {
+        pictureRequests.push_back(current);
+        return pictureAnswer;
+    }
+
     std::vector<int> Commands() {
         std::lock_guard lock(mutex_);
         return commands;
@@ -58,6 +63,8 @@ public:
     std::vector<std::pair<int, int>> timers;  // (id, period); period 0: stopped
     std::vector<TextRequest> requests;
     std::optional<std::string> answer;  // what the input box answers
+    std::vector<PictureChoice> pictureRequests;
+    std::optional<PictureChoice> pictureAnswer;  // what the picture dialog answers
     Point cursor;
     Rect viewRect{100, 50, 900, 650};
     int hides = 0;
