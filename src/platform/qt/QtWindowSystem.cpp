@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "game/qt/QtGameView.h"
+#include "pictures/qt/PictureDialog.h"
 #include "ui/qt/InputBoxDialog.h"
 #include "ui/qt/QtPictureWindow.h"
 
@@ -85,6 +86,16 @@ std::optional<std::string> QtWindowSystem::AskText(const TextRequest& request) {
     if (!request.fieldToolTip.empty()) box.SetEditToolTip(request.fieldToolTip);
     if (box.exec() != 1) return std::nullopt;
     return box.value();
+}
+
+}  // namespace wirbelix
+
+namespace wirbelix {
+
+std::optional<PictureChoice> QtWindowSystem::ChoosePictures(const PictureChoice& current) {
+    PictureDialog dialog(current, mainWindow_);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.choice();
 }
 
 }  // namespace wirbelix

@@ -44,6 +44,7 @@ public:
     void HideMainWindow() override;
     Rect ViewScreenRect() override;
     std::optional<std::string> AskText(const TextRequest& request) override;
+    std::optional<PictureChoice> ChoosePictures(const PictureChoice& current) override;
 
 private:
     void RunCommand(int command);
