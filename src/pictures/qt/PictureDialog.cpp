@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "pictures/qt/PicturePreviewPane.h"
 #include "shell/qt/DialogUnits.h"
 #include "ui/ComboHistory.h"
 #include "ui/qt/HistoryComboBox.h"
@@ -132,6 +133,25 @@ PictureDialog::PictureDialog(const PictureChoice& current, QWidget* parent) : QD
     grid->setColumnStretch(3, 1);
     imagePath_->setMinimumWidth(du.X(240));
 
+    // The previews: the background with the rotor wide, the rotor alone narrow beside it.
+    backgroundPreview_ = new PreviewPane(QSize(du.X(200), du.Y(110)), this);
+    backgroundPreview_->setObjectName("backgroundPreview");
+    backgroundPreview_->setToolTip(QString::fromUtf8("Klicken setzt den Bilddrehpunkt"));
+    rotorPreview_ = new PreviewPane(QSize(du.X(60), du.Y(110)), this);
+    rotorPreview_->setObjectName("rotorPreview");
+    rotorPreview_->setToolTip(QString::fromUtf8("Klicken setzt den Rotordrehpunkt"));
+    auto* previews = new QHBoxLayout;
+    previews->addWidget(backgroundPreview_, 3);
+    previews->addWidget(rotorPreview_, 1);
+    connect(backgroundPreview_, &PreviewPane::clicked, this, [this](Point p) {
+        imageX_->setText(QString::number(p.x));
+        imageY_->setText(QString::number(p.y));
+    });
+    connect(rotorPreview_, &PreviewPane::clicked, this, [this](Point p) {
+        rotorX_->setText(QString::number(p.x));
+        rotorY_->setText(QString::number(p.y));
+    });
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (QPushButton* b : {ok, cancel}) {
@@ -142,10 +162,59 @@ PictureDialog::PictureDialog(const PictureChoice& current, QWidget* parent) : QD
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(du.X(7), du.Y(7), du.X(7), du.Y(7));
     layout->addLayout(grid);
+    layout->addSpacing(du.Y(4));
+    layout->addLayout(previews, 1);
     layout->addSpacing(du.Y(6));
     layout->addLayout(buttons);
 
     confirm = [this](const QString& text) { return AskWarning(text); };
+
+    loader_ = new PictureLoader(this);
+    connect(loader_, &PictureLoader::loaded, this, &PictureDialog::OnLoaded);
+    for (QComboBox* combo : {imagePath_, rotorPath_})
+        connect(combo, &QComboBox::currentTextChanged, this, &PictureDialog::RequestPictures);
+    for (QLineEdit* edit : {imageX_, imageY_, rotorX_, rotorY_, sections_, offset_, revolutions_})
+        connect(edit, &QLineEdit::textChanged, this, &PictureDialog::UpdatePreview);
+    RequestPictures();
+    UpdatePreview();
+}
+
+void PictureDialog::RequestPictures() {
+    loader_->Request(0, imagePath_->currentText().toStdString());
+    loader_->Request(1, rotorPath_->currentText().toStdString());
+}
+
+void PictureDialog::OnLoaded(int slot, const QString& path, std::shared_ptr<const RasterImage> picture,
+                             const QString& error) {
+    // An answer to a request since replaced by another path is dropped.
+    if (slot < 0 || slot > 1 || path.toStdString() != loader_->requested(slot)) return;
+    pictures_[slot] = std::move(picture);
+    errors_[slot] = error;
+    UpdatePreview();
+}
+
+void PictureDialog::UpdatePreview() {
+    const PictureChoice c = ParsePictureTexts(texts());
+    const QString& rotorError = errors_[1];
+    RasterImage out;
+    PreviewFrame frame;
+    if (pictures_[1] && RenderRotorPreview(*pictures_[1], Point{c.rotorX, c.rotorY}, rotorPreview_->width(),
+                                           rotorPreview_->height(), out, &frame)) {
+        rotorPreview_->ShowPicture(out, frame);
+    } else {
+        rotorPreview_->ShowText(rotorError);
+    }
+    if (pictures_[0] && RenderPicturePreview(*pictures_[0], pictures_[1].get(), c, backgroundPreview_->width(),
+                                             backgroundPreview_->height(), out, &frame)) {
+        backgroundPreview_->ShowPicture(out, frame);
+    } else {
+        backgroundPreview_->ShowText(errors_[0]);
+    }
+}
+
+void PictureDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    UpdatePreview();
 }
 
 PictureDialog::~PictureDialog() {

@@ -9,7 +9,13 @@
 // "Alle Dateien (*)", default suffix png, the recent names of "OfnListPng" as its history).
 //
 // OK: a path that is not empty and names no existing file asks the warning question ("Warnung",
-// Cancel the default); any answer but OK keeps the dialog open. Then the texts become numbers,
+// Cancel the default); any answer but OK keeps the dialog open.
+//
+// Previews: beside the fields, the background with the rotor as the game will show it (turned
+// by the offset, with the section boundaries drawn over it) and the rotor alone. They follow
+// every change of a path or a number; a picture is read (off the window thread) only when its
+// path changed. A click on a preview sets that picture's pivot. A picture that cannot be read
+// shows the reader's German error text in its preview's place. Then the texts become numbers,
 // the histories are stored and the dialog ends with Accepted; choice() answers the numbers.
 //
 // Thread contract: window (GUI) thread only.
@@ -17,15 +23,21 @@
 
 #include <QDialog>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "pictures/PictureDialogRules.h"
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace wirbelix {
+
+class PictureLoader;
+class PreviewPane;
+class RasterImage;
 
 class PictureDialog : public QDialog {
     Q_OBJECT
@@ -53,9 +65,21 @@ public:
 public slots:
     void accept() override;
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void Browse(QComboBox* combo, const char* title);
     bool AskWarning(const QString& text);
+    void RequestPictures();
+    void OnLoaded(int slot, const QString& path, std::shared_ptr<const RasterImage> picture, const QString& error);
+    void UpdatePreview();
+
+    PictureLoader* loader_;
+    PreviewPane* backgroundPreview_;
+    PreviewPane* rotorPreview_;
+    std::shared_ptr<const RasterImage> pictures_[2];  // as read for the loader's latest requests
+    QString errors_[2];
 
     PictureChoice choice_;
     QComboBox* imagePath_;

@@ -12,13 +12,17 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
+#include <fstream>
 #include <functional>
+#include <memory>
 
 #include "pictures/PngWriter.h"
 #include "pictures/RasterImage.h"
 #include "pictures/qt/PictureDialog.h"
+#include "pictures/qt/PicturePreviewPane.h"
 #include "shell/SettingsFixture.h"
 #include "ui/ComboHistory.h"
 
@@ -266,6 +270,91 @@ TEST_F(PictureDialogTest, DropTakesTheFirstLocalFileOnly) {
         EXPECT_EQ(combo->currentText(), c.expected) << c.name;
         EXPECT_EQ(combo->currentIndex(), -1) << c.name;
     }
+}
+
+class PictureDialogPreview : public PictureDialogTest {
+protected:
+    // A 200 x 100 blue dial and a 20 x 80 red pointer (with alpha, as the game blends it), the
+    // dialog shown with both read.
+    void SetUp() override {
+        PictureDialogTest::SetUp();
+        RasterImage dial, pointer;
+        ASSERT_TRUE(dial.Create(24, 200, 100, 0x0000FF));
+        ASSERT_TRUE(pointer.Create(32, 20, 80, 0xFFFF0000));
+        ASSERT_TRUE(WritePngFile(background_, dial));
+        ASSERT_TRUE(WritePngFile(rotor_, pointer));
+        current_.imageX = 100;
+        current_.imageY = 50;
+        current_.rotorX = 10;
+        current_.rotorY = 70;
+        current_.offset = 0;  // the pointer stands straight up
+        dialog_ = std::make_unique<PictureDialog>(current_);
+        dialog_->resize(700, 600);
+        dialog_->show();
+        loader_ = dialog_->findChild<PictureLoader*>();
+        ASSERT_NE(loader_, nullptr);
+        QObject::connect(loader_, &PictureLoader::loaded, [this] { ++loads_; });
+        background = Child<PreviewPane>(*dialog_, "backgroundPreview");
+        rotor = Child<PreviewPane>(*dialog_, "rotorPreview");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !background->image().isNull() && !rotor->image().isNull(); }));
+        loads_ = 0;  // the two first reads
+    }
+    void TearDown() override {
+        dialog_.reset();
+        PictureDialogTest::TearDown();
+    }
+
+    std::unique_ptr<PictureDialog> dialog_;
+    PictureLoader* loader_ = nullptr;
+    PreviewPane* background = nullptr;
+    PreviewPane* rotor = nullptr;
+    int loads_ = 0;
+};
+
+TEST_F(PictureDialogPreview, ShowsTheRotorOnTheDialAndAClickSetsEachPivot) {
+    const QImage& shown = background->image();
+    ASSERT_EQ(shown.width(), 2 * shown.height());  // fitted with its proportions
+    const int w = shown.width();
+    // The pointer stands above the dial's pivot, a little above the middle; the section
+    // boundaries pass beside it.
+    EXPECT_EQ(shown.pixel(w / 2, shown.height() / 2 - w / 20) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(shown.pixel(w / 10, shown.height() / 2 + 2) & 0xFFFFFF, 0x0000FFu);
+
+    QTest::mouseClick(background, Qt::LeftButton, {}, background->origin() + QPoint(w / 4, w / 8));
+    EXPECT_EQ(Child<QLineEdit>(*dialog_, "imageX")->text().toInt(), (w / 4) * 200 / w);
+    EXPECT_EQ(Child<QLineEdit>(*dialog_, "imageY")->text().toInt(), (w / 8) * 200 / w);
+
+    const QImage& alone = rotor->image();
+    const int h = alone.height();
+    QTest::mouseClick(rotor, Qt::LeftButton, {}, rotor->origin() + QPoint(alone.width() / 2, h / 4));
+    EXPECT_EQ(Child<QLineEdit>(*dialog_, "rotorX")->text().toInt(), (alone.width() / 2) * 80 / h);
+    EXPECT_EQ(Child<QLineEdit>(*dialog_, "rotorY")->text().toInt(), (h / 4) * 80 / h);
+
+    // A click outside the picture changes nothing.
+    Child<QLineEdit>(*dialog_, "imageX")->setText("7");
+    QTest::mouseClick(background, Qt::LeftButton, {}, background->origin() + QPoint(-3, -3));
+    EXPECT_EQ(Child<QLineEdit>(*dialog_, "imageX")->text(), "7");
+}
+
+TEST_F(PictureDialogPreview, NumbersRedrawWithoutReadingAgainAndAnUnreadablePictureShowsWhy) {
+    const QImage before = background->image();
+    Child<QLineEdit>(*dialog_, "offset")->setText("90");
+    Child<QLineEdit>(*dialog_, "sections")->setText("3");
+    EXPECT_NE(background->image(), before);
+    QTest::qWait(50);
+    EXPECT_EQ(loads_, 0);
+
+    SetPath(*dialog_, "imagePath", dir() + "/missing.png");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !background->text().isEmpty(); }));
+    EXPECT_EQ(background->text(), "Kann Datei nicht öffnen.");
+    EXPECT_TRUE(background->image().isNull());
+
+    const std::string notAPicture = dir() + "/notes.png";
+    std::ofstream(notAPicture) << "no picture here, only some text to read";
+    SetPath(*dialog_, "rotorPath", notAPicture);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !rotor->text().isEmpty(); }));
+    EXPECT_EQ(rotor->text(), "Unbekanntes Datei Format.");
+    EXPECT_EQ(loads_, 2);
 }
 
 }  // namespace
