@@ -7,6 +7,7 @@
 
 #include "game/FrameDrawing.h"
 #include "game/GameView.h"
+#include "pictures/PicturePreview.h"
 #include "platform/TickCount.h"
 
 namespace wirbelix {
@@ -164,16 +165,10 @@ void CWirbelixView::LayOut() {
     }
     B.FillRect(X0, 0, Wa, H, kBlack);
 
-    // Fit the background: only ever reduced, never enlarged, proportions kept.
-    std::int64_t bw = m_Background.width(), bh = m_Background.height();
-    if (Wa < bw) {
-        bh = bh * Wa / bw;
-        bw = Wa;
-    }
-    if (H < bh) {
-        bw = bw * H / bh;
-        bh = H;
-    }
+    // Fit the background: only ever reduced, never enlarged, proportions kept (the picture
+    // dialog's preview fits by the same rule).
+    const PictureFit fit = FitPicture(m_Background.width(), m_Background.height(), Wa, H);
+    const std::int64_t bw = fit.width, bh = fit.height;
     if (bw != m_ScaledBackground.width() || bh != m_ScaledBackground.height() ||
         m_PicturesBuilt != m_PicturesLoaded || m_ScaledBackground.empty()) {
         m_PicturesBuilt = m_PicturesLoaded;
@@ -187,15 +182,8 @@ void CWirbelixView::LayOut() {
             !m_ScaledBackground.Compose(scaled, 0, 0, 0)) {
             m_ScaledBackground = std::move(scaled);
         }
-        if (bw > bh) {
-            m_ScaleNum = static_cast<int>(bw);
-            m_ScaleDen = static_cast<int>(m_Background.width());
-        } else {
-            m_ScaleNum = static_cast<int>(bh);
-            m_ScaleDen = static_cast<int>(m_Background.height());
-        }
-        if (m_ScaleNum <= 0) m_ScaleNum = 1;
-        if (m_ScaleDen <= 0) m_ScaleDen = 1;
+        m_ScaleNum = fit.num;
+        m_ScaleDen = fit.den;
         m_BackgroundX = (Wa - static_cast<int>(bw)) / 2 + C + 6;
         m_BackgroundY = (H - static_cast<int>(bh)) / 2;
         const std::int64_t num = m_ScaleNum, den = m_ScaleDen;

@@ -7,6 +7,7 @@
 
 #include "game/GameView.h"
 #include "pictures/ImageFile.h"
+#include "pictures/PicturePreview.h"
 
 namespace wirbelix {
 
@@ -35,10 +36,7 @@ bool LoadOrReport(const std::string& path, RasterImage& image) {
 }
 
 // A pivot outside 1..size-1 becomes the middle.
-void CheckPivot(int& pivot, std::uint32_t size) {
-    if (pivot < 1 || static_cast<std::int64_t>(pivot) > static_cast<std::int64_t>(size) - 1)
-        pivot = static_cast<int>(size / 2);
-}
+void CheckPivot(int& pivot, std::uint32_t size) { pivot = CheckedPivot(pivot, size); }
 
 std::string BuiltInName(int number) {
     char name[32];

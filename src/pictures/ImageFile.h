@@ -14,7 +14,9 @@
 // Nothing escapes: after a failure the image may be empty or partly read.
 //
 // Thread contract: the last error text and LastImageCount are process-wide and unguarded; the
-// loader is called from one thread (the user-interface thread, or a console command).
+// loader is called from one thread at a time (the user-interface thread, a console command, or
+// the picture dialog's reader thread, which is joined before the dialog ends and meanwhile is
+// the only reader).
 #pragma once
 
 #include <cstdint>

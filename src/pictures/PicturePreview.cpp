@@ -31,7 +31,7 @@ void DrawCross(RasterImage& image, int x, int y, std::uint32_t colour) {
 }
 
 // The picture fitted into the frame as 32-bit pixels.
-bool Scaled(const RasterImage& picture, const PreviewFrame& frame, RasterImage& out) {
+bool Scaled(const RasterImage& picture, const PictureFit& frame, RasterImage& out) {
     if (frame.width <= 0 || frame.height <= 0) return false;
     RasterImage scaled;
     if (!scaled.Resample(picture, frame.width, frame.height, RESAMPLE_SMOOTH | RESAMPLE_TO_32)) return false;
@@ -40,8 +40,8 @@ bool Scaled(const RasterImage& picture, const PreviewFrame& frame, RasterImage& 
 
 }  // namespace
 
-PreviewFrame FitPicture(std::uint32_t width, std::uint32_t height, int maxWidth, int maxHeight) {
-    PreviewFrame f;
+PictureFit FitPicture(std::uint32_t width, std::uint32_t height, int maxWidth, int maxHeight) {
+    PictureFit f;
     if (width == 0 || height == 0 || maxWidth <= 0 || maxHeight <= 0) return f;
     std::int64_t w = width, h = height;
     if (maxWidth < w) {
@@ -57,10 +57,11 @@ PreviewFrame FitPicture(std::uint32_t width, std::uint32_t height, int maxWidth,
     f.num = static_cast<int>(w > h ? w : h);
     f.den = static_cast<int>(w > h ? width : height);
     if (f.num <= 0) f.num = 1;
+    if (f.den <= 0) f.den = 1;
     return f;
 }
 
-Point PreviewToPicture(const PreviewFrame& frame, Point preview) {
+Point PreviewToPicture(const PictureFit& frame, Point preview) {
     if (frame.num <= 0) return {};
     return Point{static_cast<int>(std::int64_t(preview.x) * frame.den / frame.num),
                  static_cast<int>(std::int64_t(preview.y) * frame.den / frame.num)};
@@ -73,9 +74,9 @@ int CheckedPivot(int pivot, std::uint32_t size) {
 }
 
 bool RenderPicturePreview(const RasterImage& background, const RasterImage* rotor, const PictureChoice& choice,
-                          int maxWidth, int maxHeight, RasterImage& out, PreviewFrame* frameOut) {
+                          int maxWidth, int maxHeight, RasterImage& out, PictureFit* frameOut) {
     out.Clear();
-    const PreviewFrame f = FitPicture(background.width(), background.height(), maxWidth, maxHeight);
+    const PictureFit f = FitPicture(background.width(), background.height(), maxWidth, maxHeight);
     if (frameOut) *frameOut = f;
     if (background.empty() || !Scaled(background, f, out)) {
         out.Clear();
@@ -109,9 +110,9 @@ bool RenderPicturePreview(const RasterImage& background, const RasterImage* roto
 }
 
 bool RenderRotorPreview(const RasterImage& rotor, Point pivot, int maxWidth, int maxHeight, RasterImage& out,
-                        PreviewFrame* frameOut) {
+                        PictureFit* frameOut) {
     out.Clear();
-    const PreviewFrame f = FitPicture(rotor.width(), rotor.height(), maxWidth, maxHeight);
+    const PictureFit f = FitPicture(rotor.width(), rotor.height(), maxWidth, maxHeight);
     if (frameOut) *frameOut = f;
     if (rotor.empty() || !Scaled(rotor, f, out)) {
         out.Clear();

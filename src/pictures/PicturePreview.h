@@ -23,18 +23,19 @@ class RasterImage;
 inline constexpr std::uint32_t kPreviewBoundaryColour = 0xFFFF00;
 inline constexpr std::uint32_t kPreviewPivotColour = 0xFF0000;
 
-// How a picture is shown in a preview: preview pixels = picture pixels x num / den.
-struct PreviewFrame {
+// How a picture is shown fitted into an area (the game's centre area or a preview): shown
+// pixels = picture pixels x num / den.
+struct PictureFit {
     int num = 1, den = 1;
     int width = 0, height = 0;  // the picture's size in the preview
 };
 
 // Fits a width x height picture into maxWidth x maxHeight as the game fits the background into
 // its window: only ever reduced, proportions kept. A zero size gives an empty frame.
-PreviewFrame FitPicture(std::uint32_t width, std::uint32_t height, int maxWidth, int maxHeight);
+PictureFit FitPicture(std::uint32_t width, std::uint32_t height, int maxWidth, int maxHeight);
 
 // The picture pixel under a preview pixel.
-Point PreviewToPicture(const PreviewFrame& frame, Point preview);
+Point PreviewToPicture(const PictureFit& frame, Point preview);
 
 // A pivot as the game uses it for a picture of this size: outside 1..size-1 the middle.
 int CheckedPivot(int pivot, std::uint32_t size);
@@ -44,11 +45,11 @@ int CheckedPivot(int pivot, std::uint32_t size);
 // boundary lines from the background pivot, into out (32-bit, the fitted size). Answers false
 // (out empty) without a background or room.
 bool RenderPicturePreview(const RasterImage& background, const RasterImage* rotor, const PictureChoice& choice,
-                          int maxWidth, int maxHeight, RasterImage& out, PreviewFrame* frame = nullptr);
+                          int maxWidth, int maxHeight, RasterImage& out, PictureFit* frame = nullptr);
 
 // Draws the rotor alone, fitted into maxWidth x maxHeight, with a cross at its pivot (checked
 // as above). Answers false (out empty) without a rotor or room.
 bool RenderRotorPreview(const RasterImage& rotor, Point pivot, int maxWidth, int maxHeight, RasterImage& out,
-                        PreviewFrame* frame = nullptr);
+                        PictureFit* frame = nullptr);
 
 }  // namespace wirbelix

@@ -12,7 +12,7 @@ TEST(PicturePreview, FitsLikeTheGameOnlyReducing) {
     const struct {
         std::uint32_t w, h;
         int maxW, maxH;
-        PreviewFrame frame;
+        PictureFit frame;
     } cases[] = {
         {200, 100, 100, 100, {100, 200, 100, 50}},
         {50, 50, 100, 100, {50, 50, 50, 50}},      // never enlarged
@@ -20,13 +20,13 @@ TEST(PicturePreview, FitsLikeTheGameOnlyReducing) {
         {0, 10, 100, 100, {1, 1, 0, 0}},
     };
     for (const auto& c : cases) {
-        const PreviewFrame f = FitPicture(c.w, c.h, c.maxW, c.maxH);
+        const PictureFit f = FitPicture(c.w, c.h, c.maxW, c.maxH);
         EXPECT_EQ(f.num, c.frame.num) << c.w << 'x' << c.h;
         EXPECT_EQ(f.den, c.frame.den) << c.w << 'x' << c.h;
         EXPECT_EQ(f.width, c.frame.width) << c.w << 'x' << c.h;
         EXPECT_EQ(f.height, c.frame.height) << c.w << 'x' << c.h;
     }
-    const PreviewFrame half{100, 200, 100, 50};
+    const PictureFit half{100, 200, 100, 50};
     EXPECT_EQ(PreviewToPicture(half, Point{25, 10}).x, 50);
     EXPECT_EQ(PreviewToPicture(half, Point{25, 10}).y, 20);
 }
@@ -68,7 +68,7 @@ TEST_F(PicturePreviewPixels, RotorIsTurnedByTheOffsetAboutThePivots) {
     };
     for (const auto& c : cases) {
         choice_.offset = c.offset;
-        PreviewFrame frame;
+        PictureFit frame;
         ASSERT_TRUE(RenderPicturePreview(background_, &rotor_, choice_, 100, 100, out_, &frame));
         EXPECT_EQ(out_.width(), 100u);
         EXPECT_EQ(out_.height(), 50u);
@@ -94,7 +94,7 @@ TEST_F(PicturePreviewPixels, SectionBoundariesLieHalfASectionBesideTheRotor) {
 }
 
 TEST_F(PicturePreviewPixels, RotorAloneShowsItsPivotAndNothingWithoutPictures) {
-    PreviewFrame frame;
+    PictureFit frame;
     ASSERT_TRUE(RenderRotorPreview(rotor_, Point{5, 35}, 20, 20, out_, &frame));
     EXPECT_EQ(out_.width(), 5u);
     EXPECT_EQ(out_.height(), 20u);

@@ -197,7 +197,7 @@ void PictureDialog::UpdatePreview() {
     const PictureChoice c = ParsePictureTexts(texts());
     const QString& rotorError = errors_[1];
     RasterImage out;
-    PreviewFrame frame;
+    PictureFit frame;
     if (pictures_[1] && RenderRotorPreview(*pictures_[1], Point{c.rotorX, c.rotorY}, rotorPreview_->width(),
                                            rotorPreview_->height(), out, &frame)) {
         rotorPreview_->ShowPicture(out, frame);

@@ -73,7 +73,7 @@ PreviewPane::PreviewPane(QSize minimum, QWidget* parent) : QWidget(parent) {
     setCursor(Qt::CrossCursor);
 }
 
-void PreviewPane::ShowPicture(const RasterImage& preview, const PreviewFrame& frame) {
+void PreviewPane::ShowPicture(const RasterImage& preview, const PictureFit& frame) {
     text_.clear();
     frame_ = frame;
     image_ = QImage(static_cast<int>(preview.width()), static_cast<int>(preview.height()), QImage::Format_RGB32);

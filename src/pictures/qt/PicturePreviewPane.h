@@ -64,7 +64,7 @@ public:
     explicit PreviewPane(QSize minimum, QWidget* parent = nullptr);
 
     // Shows a rendered preview (32-bit) drawn with frame, or a text instead.
-    void ShowPicture(const RasterImage& preview, const PreviewFrame& frame);
+    void ShowPicture(const RasterImage& preview, const PictureFit& frame);
     void ShowText(const QString& text);
 
     const QString& text() const { return text_; }
@@ -81,7 +81,7 @@ protected:
 
 private:
     QImage image_;
-    PreviewFrame frame_;
+    PictureFit frame_;
     QString text_;
 };
 
