@@ -190,6 +190,7 @@ void CWirbelixView::LayOut() {
         m_ScaledRotor.Resample(m_Rotor, static_cast<int>(m_Rotor.width() * num / den),
                                static_cast<int>(m_Rotor.height() * num / den),
                                RESAMPLE_SMOOTH | RESAMPLE_TO_32);
+        MakeOpaqueUnlessAlpha(m_ScaledRotor, m_Rotor);  // a pointer picture without alpha is shown whole
         m_PivotScreenX = static_cast<int>(m_ImageX * num / den) + m_BackgroundX;
         m_PivotScreenY = static_cast<int>(m_ImageY * num / den) + m_BackgroundY;
         m_RotorPivotX = static_cast<int>(m_RotorX * num / den);

@@ -91,6 +91,7 @@ bool RenderPicturePreview(const RasterImage& background, const RasterImage* roto
         const auto rh = static_cast<int>(rotor->height() * num / den);
         RasterImage scaled, turned;
         if (rw > 0 && rh > 0 && scaled.Resample(*rotor, rw, rh, RESAMPLE_SMOOTH | RESAMPLE_TO_32)) {
+            MakeOpaqueUnlessAlpha(scaled, *rotor);  // as the game shows a pointer without alpha
             int px = static_cast<int>(CheckedPivot(choice.rotorX, rotor->width()) * num / den);
             int py = static_cast<int>(CheckedPivot(choice.rotorY, rotor->height()) * num / den);
             if (turned.Rotate(scaled, choice.offset, ROTATE_NEAREST, px, py, 0))

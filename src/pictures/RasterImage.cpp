@@ -689,4 +689,13 @@ bool RasterImage::LoadBitmapResource(std::string_view name) {
     return true;
 }
 
+bool MakeOpaqueUnlessAlpha(RasterImage& image, const RasterImage& original) {
+    if (image.empty() || image.bitsPerPixel() != 32 || original.AlphaKind() != 0) return false;
+    for (std::uint32_t y = 0; y < image.height(); ++y) {
+        std::uint8_t* row = image.Row(y);
+        for (std::uint32_t x = 0; x < image.width(); ++x) row[4 * x + 3] = 0xFF;
+    }
+    return true;
+}
+
 }  // namespace wirbelix

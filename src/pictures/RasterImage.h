@@ -293,6 +293,13 @@ private:
     void* progressUser_ = nullptr;
 };
 
+// A rotor or star made 32-bit from a picture without alpha (24-bit pixels, a palette whose
+// fourth bytes are 0, or 32-bit pixels whose alpha bytes are all 0) would be drawn fully
+// transparent, that is not at all. MakeOpaqueUnlessAlpha sets every alpha byte of the 32-bit
+// image to 255 when original has no alpha (AlphaKind() == 0); otherwise it leaves it alone.
+// Answers whether it changed anything.
+bool MakeOpaqueUnlessAlpha(RasterImage& image, const RasterImage& original);
+
 // Bytes per row of an image of this depth and width (a multiple of 4); 0 for an unknown depth.
 std::uint32_t StrideFor(int depth, std::uint32_t width);
 

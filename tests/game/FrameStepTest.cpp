@@ -248,6 +248,19 @@ TEST_F(FrameStep, TheCentreIsTheScaledBackgroundWithTheTurnedRotorBlendedOverIt)
     }
 }
 
+TEST_F(FrameStep, APointerPictureWithoutAlphaIsDrawnWhole) {
+    RasterImage background, rotor;
+    ASSERT_TRUE(background.Create(24, 400, 400, 0x0000FF));
+    ASSERT_TRUE(rotor.Create(24, 40, 100, 0xFF0000));  // no alpha channel at all
+    UsePictures(background, rotor, {200, 200}, {20, 90});
+    CWirbelixView& v = MakeView(800, 600);
+    Frame();
+    ASSERT_EQ(v.m_CustomPictures, 1);
+    // Upright (offset 0): the pointer stands above its pivot, over the blue background.
+    EXPECT_EQ(At(v.m_PivotScreenX, v.m_PivotScreenY - 40), 0xFF0000u);
+    EXPECT_EQ(At(v.m_PivotScreenX + 60, v.m_PivotScreenY - 40), 0x0000FFu);
+}
+
 TEST(RotorCacheTest, KeepsItsCopiesWithinTheBudgetAndDrawsTheSamePixelsAsARotation) {
     RasterImage rotor;
     ASSERT_TRUE(rotor.Create(32, 120, 400, 0));
