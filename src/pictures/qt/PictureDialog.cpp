@@ -180,8 +180,15 @@ PictureDialog::PictureDialog(const PictureChoice& current, QWidget* parent) : QD
 }
 
 void PictureDialog::RequestPictures() {
-    loader_->Request(0, imagePath_->currentText().toStdString());
-    loader_->Request(1, rotorPath_->currentText().toStdString());
+    std::string image = imagePath_->currentText().toStdString();
+    std::string rotor = rotorPath_->currentText().toStdString();
+    // Without both paths the game shows its built-in pair; so does the preview.
+    if (image.empty() || rotor.empty()) {
+        image = "res://bitmap/153";
+        rotor = "res://bitmap/154";
+    }
+    loader_->Request(0, image);
+    loader_->Request(1, rotor);
 }
 
 void PictureDialog::OnLoaded(int slot, const QString& path, std::shared_ptr<const RasterImage> picture,
