@@ -26,16 +26,17 @@ std::span<const std::uint8_t> BytesOf(const QByteArray& data) {
 
 class FrameTarget : public CopyDataTarget {
 public:
-    FrameTarget(const CMainFrame* frame, const CWirbelixDoc& document, std::string& peerText)
+    FrameTarget(CMainFrame* frame, const CWirbelixDoc& document, std::string& peerText)
         : frame_(frame), document_(document), peerText_(peerText) {}
     std::string DocumentPath() const override {
-        return frame_ && const_cast<CMainFrame*>(frame_)->gameView() ? document_.GetPathName() : std::string();
+        // The view goes first when the window closes; from then on there is no active document.
+        return frame_ && frame_->gameView() ? document_.GetPathName() : std::string();
     }
     std::string CurrentDirectory() const override { return QDir::currentPath().toStdString(); }
     void SetPeerText(std::string text) override { peerText_ = std::move(text); }
 
 private:
-    const CMainFrame* frame_;
+    CMainFrame* frame_;
     const CWirbelixDoc& document_;
     std::string& peerText_;
 };
