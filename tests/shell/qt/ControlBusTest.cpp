@@ -7,6 +7,8 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QFile>
+#include <QXmlStreamReader>
 #include <QTest>
 #include <chrono>
 #include <climits>
@@ -93,6 +95,48 @@ TEST_F(ControlBusFixture, AnswersTheQueryFrameControlAndCopyDataThroughTheBus) {
     EXPECT_EQ(bus_->peerText(), document_.GetPathName());
     EXPECT_EQ(U(Call("FrameControl", {kFrameControlSendPeerText, QString("org.freedesktop.DBus")})), 0u);
     EXPECT_EQ(U(Call("FrameControl", {kFrameControlSendPeerText, QString("io.github.wirbelix.Wirbelix.p1")})), 0u);
+}
+
+// The methods of the interface as "Name(in types)(out types)", read from introspection XML.
+QStringList InterfaceMethods(const QString& xml) {
+    QStringList methods;
+    QXmlStreamReader reader(xml);
+    bool inInterface = false;
+    QString name, in, out;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        const QStringView tag = reader.name();
+        if (reader.isStartElement() && tag == u"interface") inInterface = reader.attributes().value("name") == QLatin1String(kBusInterface);
+        if (!inInterface) continue;
+        if (reader.isStartElement() && tag == u"method") {
+            name = reader.attributes().value("name").toString();
+            in.clear();
+            out.clear();
+        } else if (reader.isStartElement() && tag == u"arg") {
+            (reader.attributes().value("direction") == u"out" ? out : in) += reader.attributes().value("type");
+        } else if (reader.isEndElement() && tag == u"method") {
+            methods << name + "(" + in + ")(" + out + ")";
+        } else if (reader.isEndElement() && tag == u"interface") {
+            inInterface = false;
+        }
+    }
+    if (reader.hasError()) ADD_FAILURE() << "bad XML: " << reader.errorString().toStdString();
+    methods.sort();
+    return methods;
+}
+
+TEST_F(ControlBusFixture, TheInterfaceFileDescribesWhatTheObjectExports) {
+    QFile file(WIRBELIX_TEST_DATA "/../../resources/dbus/io.github.wirbelix.Wirbelix.Frame.xml");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList described = InterfaceMethods(QString::fromUtf8(file.readAll()));
+    QDBusMessage call = QDBusMessage::createMethodCall(bus_->busName(), kBusObjectPath,
+                                                       "org.freedesktop.DBus.Introspectable", "Introspect");
+    static QDBusConnection client = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "introspection");
+    QDBusPendingCall pending = client.asyncCall(call, 20000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pending.isFinished(); }, 30000));
+    const QStringList exported = InterfaceMethods(pending.reply().arguments().value(0).toString());
+    EXPECT_EQ(described.size(), 4);
+    EXPECT_EQ(exported, described);
 }
 
 TEST_F(ControlBusFixture, SetsAStatusPaneAndRefusesBadPanesAndTexts) {
