@@ -217,8 +217,13 @@ QString CMainFrame::statusMessage() const {
     return message.isEmpty() ? ready_->text() : message;
 }
 
+QLabel* CMainFrame::PaneLabel(int pane) const {
+    if (pane == 0) return ready_;
+    return pane >= 1 && pane <= 3 ? locks_[pane - 1] : nullptr;
+}
+
 bool CMainFrame::SetStatusPaneText(int pane, const QString& text) {
-    QLabel* label = pane == 0 ? ready_ : (pane >= 1 && pane <= 3 ? locks_[pane - 1] : nullptr);
+    QLabel* label = PaneLabel(pane);
     if (!label) return false;
     // A plain text: nothing another program sends is read as markup.
     label->setTextFormat(Qt::PlainText);
@@ -228,7 +233,7 @@ bool CMainFrame::SetStatusPaneText(int pane, const QString& text) {
 }
 
 QString CMainFrame::statusPaneText(int pane) const {
-    const QLabel* label = pane == 0 ? ready_ : (pane >= 1 && pane <= 3 ? locks_[pane - 1] : nullptr);
+    const QLabel* label = PaneLabel(pane);
     return label ? label->text() : QString();
 }
 

@@ -76,6 +76,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateLockIndicators();
+    // The label of a status-bar pane; null for a number that is no pane.
+    QLabel* PaneLabel(int pane) const;
 
     void OnZoom();
     void OnFixWindow();
