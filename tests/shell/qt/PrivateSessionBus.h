@@ -29,12 +29,13 @@ private:
         int fds[2];
         if (pipe(fds) != 0) return;
         const pid_t parent = getpid();
+        // Made before the fork: the child of a process with threads only calls what is safe there.
+        const std::string print = "--print-address=" + std::to_string(fds[1]);
         pid_ = fork();
         if (pid_ == 0) {
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (getppid() != parent) _exit(1);
             close(fds[0]);
-            const std::string print = "--print-address=" + std::to_string(fds[1]);
             execlp("dbus-daemon", "dbus-daemon", "--session", "--nofork", print.c_str(), static_cast<char*>(nullptr));
             _exit(127);
         }
