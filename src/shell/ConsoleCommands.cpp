@@ -37,6 +37,12 @@ int PrintUsage(int, char**) {
     std::printf("Wirbelix, ein elektronischer Würfel für zwei Spieler.\n\n"
                 "wirbelix [-z]            start the game (-z: full screen)\n");
     for (const ConsoleCommand& c : kCommands) std::printf("wirbelix %s\n", c.usage);
+    // The client of running copies lives with the control bus (shell/qt/ControlClient.h).
+    std::printf("wirbelix --list                  list the running copies (bus name, process id)\n"
+                "wirbelix --quit [NAME]           end a running copy (the first started without NAME)\n"
+                "wirbelix --status-text TEXT [--pane N] [NAME]  set a status-bar text\n"
+                "wirbelix --peer-text NAME        print the document path a copy last received\n"
+                "wirbelix --send-path NAME PEER   let NAME send its document path to PEER\n");
     return 0;
 }
 

@@ -217,6 +217,26 @@ QString CMainFrame::statusMessage() const {
     return message.isEmpty() ? ready_->text() : message;
 }
 
+QLabel* CMainFrame::PaneLabel(int pane) const {
+    if (pane == 0) return ready_;
+    return pane >= 1 && pane <= 3 ? locks_[pane - 1] : nullptr;
+}
+
+bool CMainFrame::SetStatusPaneText(int pane, const QString& text) {
+    QLabel* label = PaneLabel(pane);
+    if (!label) return false;
+    // A plain text: nothing another program sends is read as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    if (pane == 0) statusBar()->clearMessage();
+    return true;
+}
+
+QString CMainFrame::statusPaneText(int pane) const {
+    const QLabel* label = PaneLabel(pane);
+    return label ? label->text() : QString();
+}
+
 void CMainFrame::UpdateLockIndicators() {
     // Where the window system does not tell the lock keys' states, the indicators stay greyed.
     const std::optional<LockKeys> keys = ReadLockKeys();

@@ -59,6 +59,11 @@ public:
 
     // The status bar's message pane (the idle text "Bereit" or a prompt).
     QString statusMessage() const;
+    // Sets the text of a status-bar pane: 0 the message pane (shown until the next prompt
+    // ends), 1 to 3 the caps-, num- and scroll-lock indicators. False for another pane.
+    bool SetStatusPaneText(int pane, const QString& text);
+    // The text a pane holds (empty for a pane that does not exist).
+    QString statusPaneText(int pane) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,6 +76,8 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void UpdateLockIndicators();
+    // The label of a status-bar pane; null for a number that is no pane.
+    QLabel* PaneLabel(int pane) const;
 
     void OnZoom();
     void OnFixWindow();

@@ -1,6 +1,7 @@
 #include "shell/qt/CWirbelixApp.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QMetaObject>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "shell/WirbelixDoc.h"
 #include "shell/qt/ApplicationIcon.h"
 #include "shell/qt/CMainFrame.h"
+#include "shell/qt/ControlBus.h"
 
 namespace wirbelix {
 
@@ -33,12 +35,15 @@ int RunApplication(int argc, char** argv) {
     if (!document.OnNewDocument(frame->gameView() != nullptr)) return 1;
     frame->ShowAtStart();
     CloseOnTerminationSignals(frame.get());
+    // Other programs reach the frame through the session bus; without one the game plays on.
+    ControlBus bus(*frame, document, QDBusConnection::sessionBus());
     for (int i = 0; i < zooms; ++i) windowSystem.PostCommand(cmd::kZoom);
 
     const int status = app.exec();
+    bus.DetachFrame();
     frame.reset();
     WriteRecentFileList(document.GetPathName());
-    return status;
+    return status;  // the bus name goes last: a client waiting for it sees the shut-down done
 }
 
 }  // namespace wirbelix
