@@ -1,5 +1,7 @@
 #include "pictures/qt/PicturePreviewPane.h"
 
+#include "platform/qt/QueuedCall.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
@@ -56,12 +58,9 @@ void PictureLoader::Run() {
         }
         std::shared_ptr<const RasterImage> result = std::move(picture);
         // Queued to the window thread; dropped if the loader is gone by then.
-        QMetaObject::invokeMethod(
-            this,
-            [this, slot, path = QString::fromStdString(path), result, error] {
-                emit loaded(slot, path, result, error);
-            },
-            Qt::QueuedConnection);
+        QueuedCall(this, [this, slot, path = QString::fromStdString(path), result, error] {
+            emit loaded(slot, path, result, error);
+        });
     }
 }
 

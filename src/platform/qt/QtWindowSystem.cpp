@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "game/qt/QtGameView.h"
+#include "platform/qt/QueuedCall.h"
 #include "pictures/qt/PictureDialog.h"
 #include "ui/qt/InputBoxDialog.h"
 #include "ui/qt/QtPictureWindow.h"
@@ -25,7 +26,7 @@ void QtWindowSystem::SetGameView(QtGameView* view) { gameView_ = view; }
 
 void QtWindowSystem::PostCommand(int command) {
     // Queued onto the thread of this object (the window thread); dropped if it is gone by then.
-    QMetaObject::invokeMethod(this, [this, command] { RunCommand(command); }, Qt::QueuedConnection);
+    QueuedCall(this, [this, command] { RunCommand(command); });
 }
 
 void QtWindowSystem::RunCommand(int command) {

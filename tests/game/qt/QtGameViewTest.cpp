@@ -137,6 +137,9 @@ TEST_F(SettingsFixture, TheProgramEndsOnATerminationSignalAsWhenItsWindowCloses)
         const std::string program = std::string(WIRBELIX_BINARY_DIR) + "/wirbelix";
         std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen", "SDL_AUDIODRIVER=dummy",
                                         "WIRBELIX_SETTINGS=" + path(), "HOME=" + dir()};
+        // A sanitizer build's program runs with the same options (suppressions) as the tests.
+        for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "TSAN_OPTIONS", "UBSAN_OPTIONS"})
+            if (const char* value = getenv(name)) env.push_back(std::string(name) + "=" + value);
         std::vector<char*> envp;
         for (std::string& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
