@@ -13,14 +13,21 @@ std::optional<LockKeys> ReadLockKeys() {
     auto* x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     Display* display = x11 ? x11->display() : nullptr;
     if (display == nullptr) return std::nullopt;
-    const char* names[3] = {"Caps Lock", "Num Lock", "Scroll Lock"};
+    // The indicators' atoms, asked for once per display in one round trip (the states are
+    // read every half second). True asks only for atoms that exist, never makes one.
+    static Display* atomsOf = nullptr;
+    static Atom atoms[3] = {None, None, None};
+    if (atomsOf != display) {
+        char* names[3] = {const_cast<char*>("Caps Lock"), const_cast<char*>("Num Lock"),
+                          const_cast<char*>("Scroll Lock")};
+        XInternAtoms(display, names, 3, True, atoms);
+        atomsOf = display;
+    }
     bool on[3] = {false, false, false};
     bool any = false;
     for (int i = 0; i < 3; ++i) {
-        // Only an indicator the keyboard has: True asks for an existing atom, never makes one.
-        const Atom atom = XInternAtom(display, names[i], True);
         Bool state = False;
-        if (atom != None && XkbGetNamedIndicator(display, atom, nullptr, &state, nullptr, nullptr)) {
+        if (atoms[i] != None && XkbGetNamedIndicator(display, atoms[i], nullptr, &state, nullptr, nullptr)) {
             on[i] = state != False;
             any = true;
         }

@@ -1,6 +1,8 @@
 #include "shell/qt/CMainFrame.h"
 
 #include <QAction>
+#include <initializer_list>
+#include <utility>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QImage>
@@ -76,12 +78,14 @@ QPixmap ToolbarPicture(int cell) {
     return QPixmap::fromImage(strip.copy(cell * kToolbarImageWidth, 0, kToolbarImageWidth, kToolbarImageHeight));
 }
 
-// Reads or writes one number of the frame's settings key.
-void ReadSetting(const char* name, int& value) {
+// Reads numbers of the frame's settings key; a missing value leaves its default.
+void ReadSettings(std::initializer_list<std::pair<const char*, int*>> values) {
     RegistryKey key;
     if (!key.Open(HKEY_CURRENT_USER, nullptr, REG_MODE_CREATE) || !key.OpenSubKey(kSettingsKey)) return;
-    std::int32_t v = 0;
-    if (key.Read(&v, sizeof v, name, REG_DWORD)) value = v;
+    for (auto [name, value] : values) {
+        std::int32_t v = 0;
+        if (key.Read(&v, sizeof v, name, REG_DWORD)) *value = v;
+    }
 }
 
 }  // namespace
@@ -89,8 +93,7 @@ void ReadSetting(const char* name, int& value) {
 CMainFrame::CMainFrame(QtWindowSystem& windowSystem, QWidget* parent)
     : QMainWindow(parent), windowSystem_(windowSystem) {
     int flat = 1;
-    ReadSetting(kFlatModeValue, flat);
-    ReadSetting(kShowGamerBarValue, showGamerBar_);
+    ReadSettings({{kFlatModeValue, &flat}, {kShowGamerBarValue, &showGamerBar_}});
     flatMode_ = flat != 0;
 
     setWindowTitle(QString::fromUtf8(kMainCaption));
